@@ -1,0 +1,49 @@
+#include "launch_description.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+std::string rawVideo(const ServerOptions &o)
+{
+    return "videotestsrc is-live=true pattern=" + o.pattern
+        + " ! video/x-raw,format=I420,width=" + std::to_string(o.width)
+        + ",height=" + std::to_string(o.height)
+        + ",framerate=" + std::to_string(o.fps) + "/1";
+}
+
+// Encoders are tuned for latency: no B-frames, no lookahead, one key frame per
+// interval. config-interval=-1 repeats the parameter sets before every key
+// frame, so a client that joins late can start at the next one.
+std::string encodedVideo(const ServerOptions &o)
+{
+    const int keyInt = std::max(1, static_cast<int>(std::lround(o.fps * o.keyframeIntervalSeconds)));
+    const std::string gop = std::to_string(keyInt);
+    if (o.codec == "h265")
+        return " ! x265enc tune=zerolatency speed-preset=ultrafast key-int-max=" + gop
+            + " ! video/x-h265,profile=main ! rtph265pay name=pay0 pt=96 config-interval=-1";
+    if (o.codec == "mjpeg")
+        return " ! jpegenc quality=85 ! rtpjpegpay name=pay0 pt=26";
+    return " ! x264enc tune=zerolatency speed-preset=ultrafast key-int-max=" + gop
+        + " ! video/x-h264,profile=constrained-baseline ! rtph264pay name=pay0 pt=96 config-interval=-1";
+}
+
+std::string audio(const ServerOptions &o)
+{
+    const std::string sine = " audiotestsrc is-live=true wave=sine freq=440 volume=0.5 ! audioconvert ! audioresample";
+    if (o.audio == "aac")
+        return sine + " ! audio/x-raw,rate=48000,channels=1 ! voaacenc ! rtpmp4gpay name=pay1 pt=97";
+    if (o.audio == "pcmu")
+        return sine + " ! audio/x-raw,rate=8000,channels=1 ! mulawenc ! rtppcmupay name=pay1 pt=0";
+    if (o.audio == "pcma")
+        return sine + " ! audio/x-raw,rate=8000,channels=1 ! alawenc ! rtppcmapay name=pay1 pt=8";
+    return {};
+}
+
+} // namespace
+
+std::string launchDescription(const ServerOptions &options)
+{
+    return "( " + rawVideo(options) + encodedVideo(options) + audio(options) + " )";
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "server_options.h"
+
+#include <string>
+
+// gst-launch style description of the media that gst-rtsp-server builds for
+// each client: payloader pay0 carries the video, pay1 the audio (if any).
+std::string launchDescription(const ServerOptions &options);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+// Command line of rtsp-test-server. Other test suites and the benchmarks start
+// the server with these options, so keep names and defaults stable.
+struct ServerOptions {
+    std::string address = "127.0.0.1";
+    int port = 554;
+    std::string mount = "/1";
+    std::string codec = "h264";   // h264 | h265 | mjpeg
+    std::string audio = "none";   // none | aac | pcmu | pcma
+    double keyframeIntervalSeconds = 1.0;
+    std::string pattern = "smpte";
+    int width = 640;
+    int height = 360;
+    int fps = 25;
+    bool shared = false;
+};
+
+enum class ParseResult { Run, ShowHelp, Error };
+
+// Fills `options` from argv. On Error, `error` says what was wrong.
+ParseResult parseServerOptions(int argc, char **argv, ServerOptions &options, std::string &error);
+
+std::string serverUsage(const char *programName);
