@@ -1,0 +1,22 @@
+#ifndef HALVORINE_PLATFORM_H
+#define HALVORINE_PLATFORM_H
+
+#include <QString>
+
+// The few places where the program's behaviour depends on the operating system.
+namespace Platform {
+
+// The folder of the program's own libVLC modules, inside the application directory.
+QString pluginDirectory(const QString &applicationDir);
+
+// The settings file, directly inside the writable application-data directory.
+QString settingsFile(const QString &appDataDir);
+
+// libVLC draws into the preview's native X window, which a Wayland session offers only
+// through XWayland: on Linux prefer Qt's xcb platform unless the user chose another one.
+// Must run before the application object is built.
+void preferNativeWindowPlatform(int argc, char **argv);
+
+} // namespace Platform
+
+#endif

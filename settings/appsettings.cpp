@@ -1,0 +1,74 @@
+#include "settings/appsettings.h"
+
+#include <QSettings>
+
+namespace {
+
+const QString keyPrefix = QStringLiteral("camName_");
+const QString absentAddress = QStringLiteral("0.0.0.0");
+
+QString keyFor(const QString &name)
+{
+    return keyPrefix + name;
+}
+
+// Keys are listed without their prefix; any key, with the prefix or not, loses its
+// first 8 characters, so a key added by hand shows up cut short.
+QStringList withoutPrefix(const QStringList &keys)
+{
+    QStringList names;
+    names.reserve(keys.size());
+    for (const QString &key : keys)
+        names.append(key.mid(keyPrefix.size()));
+    return names;
+}
+
+} // namespace
+
+AppSettings::AppSettings(const QString &filePath)
+    : settings(new QSettings(filePath, QSettings::IniFormat))
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    // Qt 5 reads and writes INI files in Latin-1 unless told otherwise, which would turn
+    // non-ASCII names and addresses into '?' on the way out. Qt 6 always uses UTF-8.
+    settings->setIniCodec("UTF-8");
+#endif
+}
+
+AppSettings::~AppSettings()
+{
+    delete settings;
+}
+
+bool AppSettings::contains(const QString &name) const
+{
+    return addressOf(name) != absentAddress;
+}
+
+QStringList AppSettings::names() const
+{
+    return withoutPrefix(settings->allKeys());
+}
+
+QString AppSettings::addressOf(const QString &name) const
+{
+    return settings->value(keyFor(name), absentAddress).toString();
+}
+
+void AppSettings::remove(const QString &name)
+{
+    settings->remove(keyFor(name));
+}
+
+void AppSettings::save(const QString &address, const QString &name)
+{
+    const QString storedName = name.isEmpty() ? address : name;
+
+    // One entry per address: drop every entry that already holds this address.
+    const QStringList existing = names();
+    for (const QString &other : existing) {
+        if (addressOf(other) == address)
+            remove(other);
+    }
+    settings->setValue(keyFor(storedName), address);
+}
