@@ -1,0 +1,176 @@
+#include "ui/mainwindow.h"
+
+#include "app/corvanta.h"
+#include "app/showmessage.h"
+#include "camera/camera.h"
+#include "settings/appsettings.h"
+#include "ui/mainwindowui.h"
+#include "ui/previewdlg.h"
+
+#include <QComboBox>
+#include <QIcon>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+const QString connectText = QStringLiteral("Connect");
+const QString connectingText = QStringLiteral("Connecting");
+const QString disconnectText = QStringLiteral("Disconnect");
+const QString disconnectingText = QStringLiteral("Disconnecting");
+const QString toggleOnIcon = QStringLiteral(":/assets/img/toggle-on.png");
+const QString toggleOffIcon = QStringLiteral(":/assets/img/toggle-off.png");
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+{
+    ui = new MainWindowUi();
+    ui->setupUi(this);
+    // Creating the dialog creates the libVLC instance, and may already report a failure.
+    previewDialog = new PreviewDlg(this);
+    camera = new Camera(QStringLiteral("0.0.0.0"));
+    connectSignals();
+    refillCameraList();
+}
+
+MainWindow::~MainWindow()
+{
+    // The link first: closing its socket may emit cameraDisconnected, whose slot
+    // still needs the Connect button and the preview dialog.
+    delete camera;
+    camera = nullptr;
+    delete previewDialog;
+    previewDialog = nullptr;
+    delete ui;
+}
+
+void MainWindow::connectSignals()
+{
+    connect(ui->connectBtn, SIGNAL(clicked(bool)), this, SLOT(connectCamera()));
+    connect(ui->saveBtn, SIGNAL(clicked(bool)), this, SLOT(saveIpAddr()));
+    connect(ui->previewBtn, SIGNAL(clicked(bool)), this, SLOT(preview()));
+    connect(ui->removeBtn, SIGNAL(clicked(bool)), this, SLOT(removeIpAddr()));
+    connect(ui->upBtn, SIGNAL(pressed()), this, SLOT(moveUp()));
+    connect(ui->downBtn, SIGNAL(pressed()), this, SLOT(moveDown()));
+    connect(ui->leftBtn, SIGNAL(pressed()), this, SLOT(moveLeft()));
+    connect(ui->rightBtn, SIGNAL(pressed()), this, SLOT(moveRight()));
+    connect(ui->upBtn, SIGNAL(released()), this, SLOT(moveStop()));
+    connect(ui->downBtn, SIGNAL(released()), this, SLOT(moveStop()));
+    connect(ui->leftBtn, SIGNAL(released()), this, SLOT(moveStop()));
+    connect(ui->rightBtn, SIGNAL(released()), this, SLOT(moveStop()));
+    connect(ui->osdBtn, SIGNAL(clicked(bool)), this, SLOT(osd()));
+    connect(ui->enterBtn, SIGNAL(clicked(bool)), this, SLOT(osdEnter()));
+    connect(ui->backBtn, SIGNAL(clicked(bool)), this, SLOT(osdBack()));
+    connect(camera, SIGNAL(cameraConnected()), this, SLOT(cameraConnected()));
+    connect(camera, SIGNAL(cameraDisconnected()), this, SLOT(cameraDisconnected()));
+    connect(camera, SIGNAL(cameraError()), this, SLOT(cameraError()));
+    connect(ui->loadBtn, SIGNAL(clicked(bool)), this, SLOT(loadCamera()));
+}
+
+AppSettings *MainWindow::store()
+{
+    Corvanta *app = Corvanta::instance();
+    return app ? app->appSettings() : nullptr;
+}
+
+// Appends the store's names; callers clear the list first where needed.
+void MainWindow::refillCameraList()
+{
+    if (AppSettings *settings = store()) {
+        const QStringList names = settings->names();
+        for (const QString &name : names)
+            ui->ipCombo->insertItem(ui->ipCombo->count(), name);
+    }
+}
+
+void MainWindow::connectCamera()
+{
+    const QString state = ui->connectBtn->text();
+    if (state == connectText) {
+        ui->connectBtn->setText(connectingText);
+        camera->setIpAddr(ui->ipEdit->text());
+        camera->connectToCamera();
+    } else if (state == disconnectText) {
+        ui->connectBtn->setText(disconnectingText);
+        camera->disconnectFromCamera();
+    }
+    // "Connecting" and "Disconnecting" wait for the link to settle.
+}
+
+void MainWindow::saveIpAddr()
+{
+    AppSettings *settings = store();
+    if (!settings)
+        return;
+    const QString address = ui->ipEdit->text();
+    if (settings->contains(address))
+        return;
+    settings->save(address, ui->camNameEdit->text());
+    ui->ipCombo->clear();
+    refillCameraList();
+}
+
+void MainWindow::preview()
+{
+    previewDialog->show();
+    if (camera->isOpen())
+        startPreviewStream();
+}
+
+// Starts the stream of the linked camera; the second call replaces the stream that
+// the first one opened.
+void MainWindow::startPreviewStream()
+{
+    previewDialog->setAddressAndPlay(camera->ipAddr());
+    previewDialog->playStream();
+}
+
+void MainWindow::removeIpAddr()
+{
+    if (AppSettings *settings = store())
+        settings->remove(ui->ipCombo->currentText());
+    ui->ipCombo->removeItem(ui->ipCombo->currentIndex());
+}
+
+void MainWindow::moveUp() { camera->sendUp(); }
+void MainWindow::moveDown() { camera->sendDown(); }
+void MainWindow::moveLeft() { camera->sendLeft(); }
+void MainWindow::moveRight() { camera->sendRight(); }
+void MainWindow::moveStop() { camera->sendStop(); }
+void MainWindow::osd() { camera->sendOsd(); }
+void MainWindow::osdEnter() { camera->sendOsdEnter(); }
+void MainWindow::osdBack() { camera->sendOsdBack(); }
+
+void MainWindow::cameraConnected()
+{
+    ui->connectBtn->setIcon(QIcon(toggleOnIcon));
+    ui->connectBtn->setText(disconnectText);
+    if (previewDialog->isVisible())
+        startPreviewStream();
+}
+
+void MainWindow::cameraDisconnected()
+{
+    ui->connectBtn->setIcon(QIcon(toggleOffIcon));
+    ui->connectBtn->setText(connectText);
+    if (previewDialog->isVisible())
+        previewDialog->stopStream();
+}
+
+void MainWindow::cameraError()
+{
+    const QString state = ui->connectBtn->text();
+    if (state == connectingText)
+        ui->connectBtn->setText(connectText);
+    else if (state == disconnectingText)
+        ui->connectBtn->setText(disconnectText);
+    showMessage(QStringLiteral("Camera Connection Error!"));
+}
+
+void MainWindow::loadCamera()
+{
+    const QString name = ui->ipCombo->currentText();
+    if (AppSettings *settings = store())
+        ui->ipEdit->setText(settings->addressOf(name));
+    ui->camNameEdit->setText(name);
+}
