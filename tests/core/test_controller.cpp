@@ -1,0 +1,354 @@
+// The camera link and the main window's controller, driven through the real widgets
+// with real input events, against a real TCP peer on this test's own loopback address.
+#include "apptestmain.h"
+#include "modalcatcher.h"
+#include "processmemory.h"
+#include "recordingpeer.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QSignalSpy>
+
+namespace {
+
+const QHostAddress peerAddress(QStringLiteral("127.0.0.21"));
+// Nothing listens here: connection attempts are refused at once.
+const QString silentAddress = QStringLiteral("127.0.0.28");
+
+QByteArray bytes(const char *hex)
+{
+    return QByteArray::fromHex(hex);
+}
+
+const QByteArray upMessage = bytes("810106010E0E0301FF");
+const QByteArray downMessage = bytes("810106010E0E0302FF");
+const QByteArray leftMessage = bytes("810106010E0E0103FF");
+const QByteArray rightMessage = bytes("810106010E0E0203FF");
+const QByteArray stopMessage = bytes("8101060118140303FF");
+const QByteArray osdMenuMessage = bytes("8101043F025FFF");
+const QByteArray osdEnterMessage = bytes("8101060605FF");
+const QByteArray osdBackMessage = bytes("8101060604FF");
+
+QString colourAtCentre(const QIcon &icon)
+{
+    return icon.pixmap(12, 12).toImage().pixelColor(6, 6).name();
+}
+
+} // namespace
+
+class TestController : public QObject
+{
+    Q_OBJECT
+
+    QMainWindow *window = nullptr;
+    RecordingPeer *peer = nullptr;
+    ModalCatcher *boxes = nullptr;
+
+    template <typename T = QPushButton>
+    T *widget(const char *name)
+    {
+        return window->findChild<T *>(QString::fromLatin1(name));
+    }
+    QString connectText() { return widget("connectBtn")->text(); }
+
+    bool connectTo(const QString &address)
+    {
+        widget<QLineEdit>("ipEdit")->setText(address);
+        QTest::mouseClick(widget("connectBtn"), Qt::LeftButton);
+        if (!QTest::qWaitFor([&] { return connectText() == QLatin1String("Disconnect"); }, 5000))
+            return false;
+        return QTest::qWaitFor([&] { return peer->hasClient(); }, 5000);
+    }
+    void disconnectIfConnected()
+    {
+        if (connectText() == QLatin1String("Disconnect"))
+            QTest::mouseClick(widget("connectBtn"), Qt::LeftButton);
+        QTRY_COMPARE(connectText(), QStringLiteral("Connect"));
+    }
+    // Waits until the peer holds exactly `expected`, then makes sure nothing follows.
+    void expectReceived(const QByteArray &expected)
+    {
+        QTRY_COMPARE_WITH_TIMEOUT(peer->received().size(), expected.size(), 5000);
+        QSignalSpy more(peer, &RecordingPeer::bytesReceived);
+        QVERIFY(!more.wait(150));
+        QCOMPARE(peer->received().toHex(' '), expected.toHex(' '));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *main = qobject_cast<QMainWindow *>(top))
+                window = main;
+        QVERIFY(window);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        peer = new RecordingPeer(peerAddress, 5678, this);
+        QVERIFY2(peer->isListening(), qPrintable(peer->errorString()));
+        boxes = new ModalCatcher(this);
+    }
+
+    void init()
+    {
+        boxes->clear();
+        peer->clearReceived();
+    }
+
+    void cleanup()
+    {
+        disconnectIfConnected();
+        peer->clearReceived();
+    }
+
+    void nothingIsSentWhileDisconnected()
+    {
+        for (const char *name : {"upBtn", "downBtn", "leftBtn", "rightBtn", "osdBtn", "enterBtn", "backBtn"})
+            QTest::mouseClick(widget(name), Qt::LeftButton);
+        QCOMPARE(peer->connectionCount(), 0);
+        QCOMPARE(boxes->count(), 0);
+    }
+
+    void connectingSendsNothing()
+    {
+        QVERIFY(connectTo(peerAddress.toString()));
+        QCOMPARE(colourAtCentre(widget("connectBtn")->icon()), QStringLiteral("#13ff00"));
+        expectReceived(QByteArray());
+    }
+
+    void eachButtonWritesItsMessage_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("up") << "upBtn" << upMessage + stopMessage;
+        QTest::newRow("down") << "downBtn" << downMessage + stopMessage;
+        QTest::newRow("left") << "leftBtn" << leftMessage + stopMessage;
+        QTest::newRow("right") << "rightBtn" << rightMessage + stopMessage;
+        QTest::newRow("osd") << "osdBtn" << osdMenuMessage;
+        QTest::newRow("enter") << "enterBtn" << osdEnterMessage;
+        QTest::newRow("back") << "backBtn" << osdBackMessage;
+    }
+    void eachButtonWritesItsMessage()
+    {
+        QFETCH(QString, button);
+        QFETCH(QByteArray, expected);
+        QVERIFY(connectTo(peerAddress.toString()));
+        QTest::mouseClick(widget(qPrintable(button)), Qt::LeftButton);
+        expectReceived(expected);
+    }
+
+    void holdingAnArrowSendsDriveOnceThenStop()
+    {
+        QVERIFY(connectTo(peerAddress.toString()));
+        QPushButton *upBtn = widget("upBtn");
+        QTest::mousePress(upBtn, Qt::LeftButton);
+        expectReceived(upMessage); // nothing repeats while held
+        QTest::mouseRelease(upBtn, Qt::LeftButton);
+        expectReceived(upMessage + stopMessage);
+        QCOMPARE(peer->received().size(), 18);
+    }
+
+    void spaceHeldOnTheFocusedArrow()
+    {
+        QVERIFY(connectTo(peerAddress.toString()));
+        QPushButton *leftBtn = widget("leftBtn");
+        QApplication::setActiveWindow(window);
+        leftBtn->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), leftBtn);
+        QTest::keyPress(leftBtn, Qt::Key_Space);
+        expectReceived(leftMessage);
+        QTest::keyRelease(leftBtn, Qt::Key_Space);
+        expectReceived(leftMessage + stopMessage);
+    }
+
+    void refusedConnectionRestoresConnect()
+    {
+        widget<QLineEdit>("ipEdit")->setText(silentAddress);
+        QTest::mouseClick(widget("connectBtn"), Qt::LeftButton);
+        QTRY_COMPARE(boxes->count(), 1);
+        QCOMPARE(boxes->titles(), QStringList{QStringLiteral("Halvorine")});
+        QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Camera Connection Error!")});
+        QCOMPARE(connectText(), QStringLiteral("Connect"));
+        QCOMPARE(colourAtCentre(widget("connectBtn")->icon()), QStringLiteral("#ff0000"));
+
+        // A fresh attempt on the same link object succeeds once something listens.
+        QVERIFY(connectTo(peerAddress.toString()));
+        QCOMPARE(boxes->count(), 1);
+    }
+
+    void secondClickWhileConnectingDoesNothing()
+    {
+        widget<QLineEdit>("ipEdit")->setText(peerAddress.toString());
+        const int before = peer->connectionCount();
+        QTest::mouseClick(widget("connectBtn"), Qt::LeftButton);
+        QCOMPARE(connectText(), QStringLiteral("Connecting"));
+        QTest::mouseClick(widget("connectBtn"), Qt::LeftButton);
+        QCOMPARE(connectText(), QStringLiteral("Connecting"));
+        QTRY_COMPARE(connectText(), QStringLiteral("Disconnect"));
+        QTRY_COMPARE(peer->connectionCount(), before + 1);
+        QSignalSpy again(peer, &RecordingPeer::clientConnected);
+        QVERIFY(!again.wait(150));
+    }
+
+    void disconnectSettlesBeforeTheClickReturns()
+    {
+        QVERIFY(connectTo(peerAddress.toString()));
+        QTest::mouseClick(widget("connectBtn"), Qt::LeftButton);
+        QCOMPARE(connectText(), QStringLiteral("Connect"));
+        QCOMPARE(colourAtCentre(widget("connectBtn")->icon()), QStringLiteral("#ff0000"));
+        QCOMPARE(boxes->count(), 0);
+    }
+
+    void peerClosingTheLinkShowsConnectAndTheError()
+    {
+        QVERIFY(connectTo(peerAddress.toString()));
+        peer->closeClient();
+        QTRY_COMPARE(connectText(), QStringLiteral("Connect"));
+        QCOMPARE(colourAtCentre(widget("connectBtn")->icon()), QStringLiteral("#ff0000"));
+        QTRY_COMPARE(boxes->count(), 1);
+        QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Camera Connection Error!")});
+        // Nothing is sent over a link that is down.
+        QTest::mouseClick(widget("osdBtn"), Qt::LeftButton);
+        QCOMPARE(peer->received(), QByteArray());
+    }
+
+    void commandWhileTheAttemptIsPendingGoesOutOnConnect()
+    {
+        widget<QLineEdit>("ipEdit")->setText(peerAddress.toString());
+        QTest::mouseClick(widget("connectBtn"), Qt::LeftButton);
+        QCOMPARE(connectText(), QStringLiteral("Connecting"));
+        QTest::mouseClick(widget("downBtn"), Qt::LeftButton);
+        QTRY_COMPARE(connectText(), QStringLiteral("Disconnect"));
+        expectReceived(downMessage + stopMessage);
+    }
+
+    void floodingPeerLeavesMemoryFlat()
+    {
+        QVERIFY(connectTo(peerAddress.toString()));
+        QTcpSocket *flood = peer->currentClient();
+        QVERIFY(flood);
+        const QByteArray chunk(1 << 20, '\x90');
+        const int chunks = 256;
+        int sent = 0;
+        // Warm up: the first megabytes settle the socket's own buffers.
+        auto sendSome = [&](int until) {
+            while (sent < until) {
+                if (flood->bytesToWrite() > 4 * chunk.size()) {
+                    QSignalSpy written(flood, &QTcpSocket::bytesWritten);
+                    if (!written.wait(5000))
+                        return false;
+                    continue;
+                }
+                flood->write(chunk);
+                ++sent;
+            }
+            return true;
+        };
+        QVERIFY(sendSome(16));
+        QTRY_COMPARE_WITH_TIMEOUT(flood->bytesToWrite(), qint64(0), 20000);
+        const qint64 before = residentBytes();
+        QVERIFY(before > 0);
+        QVERIFY(sendSome(chunks));
+        QTRY_COMPARE_WITH_TIMEOUT(flood->bytesToWrite(), qint64(0), 20000);
+        const qint64 after = residentBytes();
+        qInfo("resident memory before %.1f MiB, after 256 MiB from the peer %.1f MiB", before / 1048576.0,
+              after / 1048576.0);
+        QVERIFY2(after - before < 8 * 1024 * 1024, "the remote keeps what the camera sends");
+        QCOMPARE(connectText(), QStringLiteral("Disconnect"));
+    }
+
+    void badAddressesEndInAConnectionOrTheError_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("zero") << QStringLiteral("0.0.0.0");
+        QTest::newRow("unresolvable") << QStringLiteral("no-such-camera.invalid");
+        QTest::newRow("10000 characters") << QString(10000, QLatin1Char('a'));
+        QTest::newRow("non-ascii") << QStringLiteral("kamera-süd.日本");
+        QTest::newRow("spaces around") << QStringLiteral("  127.0.0.21  ");
+    }
+    void badAddressesEndInAConnectionOrTheError()
+    {
+        QFETCH(QString, address);
+        QTimer heartbeat;
+        int beats = 0;
+        connect(&heartbeat, &QTimer::timeout, [&] { ++beats; });
+        heartbeat.start(10);
+
+        widget<QLineEdit>("ipEdit")->setText(address);
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(widget("connectBtn"), Qt::LeftButton);
+        QVERIFY2(clock.elapsed() < 500, "the click must not wait for the network");
+        QTRY_VERIFY_WITH_TIMEOUT(connectText() == QLatin1String("Disconnect") || boxes->count() > 0, 30000);
+        if (boxes->count() > 0) {
+            QCOMPARE(boxes->texts().constFirst(), QStringLiteral("Camera Connection Error!"));
+            QTRY_COMPARE(connectText(), QStringLiteral("Connect"));
+        }
+        // Timers keep firing while an attempt takes its time: nothing waits on the network.
+        if (clock.elapsed() > 100)
+            QVERIFY(beats > 0);
+        // The window still answers clicks.
+        QTest::mouseClick(widget("loadBtn"), Qt::LeftButton);
+        QCOMPARE(widget<QLineEdit>("ipEdit")->text(), QStringLiteral("0.0.0.0"));
+    }
+
+    void savedCamerasThroughTheWidgets()
+    {
+        auto *ipEdit = widget<QLineEdit>("ipEdit");
+        auto *nameEdit = widget<QLineEdit>("camNameEdit");
+        auto *combo = widget<QComboBox>("ipCombo");
+        QCOMPARE(combo->count(), 0);
+
+        // Loading from an empty list gives the absent-entry address.
+        QTest::mouseClick(widget("loadBtn"), Qt::LeftButton);
+        QCOMPARE(ipEdit->text(), QStringLiteral("0.0.0.0"));
+        QVERIFY(nameEdit->text().isEmpty());
+
+        ipEdit->setText(QStringLiteral("192.0.2.10"));
+        nameEdit->setText(QStringLiteral("Lobby"));
+        QTest::mouseClick(widget("saveBtn"), Qt::LeftButton);
+        ipEdit->setText(QStringLiteral("192.0.2.11"));
+        nameEdit->clear();
+        QTest::mouseClick(widget("saveBtn"), Qt::LeftButton);
+        QCOMPARE(combo->count(), 2);
+        QStringList listed{combo->itemText(0), combo->itemText(1)};
+        listed.sort();
+        QCOMPARE(listed, (QStringList{QStringLiteral("192.0.2.11"), QStringLiteral("Lobby")}));
+
+        // The address filed under its own name blocks a later save of that address.
+        nameEdit->setText(QStringLiteral("Balcony"));
+        QTest::mouseClick(widget("saveBtn"), Qt::LeftButton);
+        QCOMPARE(combo->count(), 2);
+
+        combo->setCurrentIndex(combo->findText(QStringLiteral("Lobby")));
+        ipEdit->clear();
+        QTest::mouseClick(widget("loadBtn"), Qt::LeftButton);
+        QCOMPARE(ipEdit->text(), QStringLiteral("192.0.2.10"));
+        QCOMPARE(nameEdit->text(), QStringLiteral("Lobby"));
+
+        // Re-saving an address under a new name replaces its old entry.
+        nameEdit->setText(QStringLiteral("Foyer"));
+        QTest::mouseClick(widget("saveBtn"), Qt::LeftButton);
+        QVERIFY(combo->findText(QStringLiteral("Lobby")) < 0);
+        QVERIFY(combo->findText(QStringLiteral("Foyer")) >= 0);
+
+        combo->setCurrentIndex(combo->findText(QStringLiteral("Foyer")));
+        QTest::mouseClick(widget("removeBtn"), Qt::LeftButton);
+        QCOMPARE(combo->count(), 1);
+        QVERIFY(combo->findText(QStringLiteral("Foyer")) < 0);
+        combo->setCurrentIndex(0);
+        QTest::mouseClick(widget("removeBtn"), Qt::LeftButton);
+        QCOMPARE(combo->count(), 0);
+        // Removing from an empty list removes nothing and does not fail.
+        QTest::mouseClick(widget("removeBtn"), Qt::LeftButton);
+        QCOMPARE(combo->count(), 0);
+        QCOMPARE(boxes->count(), 0);
+    }
+};
+
+HALVORINE_APP_TEST_MAIN(TestController)
+#include "test_controller.moc"

@@ -1,0 +1,23 @@
+#ifndef HALVORINE_APPTESTMAIN_H
+#define HALVORINE_APPTESTMAIN_H
+
+#include "app/corvanta.h"
+#include "testenvironment.h"
+
+#include <QtTest>
+
+// Builds the real application object, on a temporary settings home, and runs the
+// test class against it. Off-screen unless the test runs under an X server of its own.
+#define HALVORINE_APP_TEST_MAIN(TestClass)                                      \
+    int main(int argc, char **argv)                                             \
+    {                                                                           \
+        TestEnvironment environment;                                            \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                     \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                            \
+        Corvanta app(argc, argv);                                               \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                \
+        TestClass test;                                                         \
+        return QTest::qExec(&test, argc, argv);                                 \
+    }
+
+#endif

@@ -1,0 +1,9 @@
+#ifndef HALVORINE_PROCESSMEMORY_H
+#define HALVORINE_PROCESSMEMORY_H
+
+#include <QtGlobal>
+
+// Resident memory of this process in bytes (Linux), or -1 where unknown.
+qint64 residentBytes();
+
+#endif
