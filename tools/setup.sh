@@ -1,0 +1,44 @@
+# Shared set-up for ./run, ./test and ./bench: installs what is missing from the
+# distribution's packages (Debian 12 or Ubuntu), then configures and builds.
+# Source it; it defines halvorine_setup.
+
+HALVORINE_PACKAGES=(
+    build-essential cmake pkg-config
+    qtbase5-dev qtbase5-dev-tools
+    libvlc-dev libvlccore-dev vlc-plugin-base vlc-plugin-video-output
+    libavformat-dev libavcodec-dev libavutil-dev
+    libgstrtspserver-1.0-dev libgstreamer1.0-dev gstreamer1.0-tools
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
+    gstreamer1.0-plugins-bad gstreamer1.0-libav
+    libx11-dev xvfb xauth xdotool x11-utils
+    binutils-mingw-w64-x86-64 desktop-file-utils
+)
+
+halvorine_missing_packages() {
+    local pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            printf '%s\n' "$pkg"
+        fi
+    done
+}
+
+halvorine_install_packages() {
+    local missing
+    mapfile -t missing < <(halvorine_missing_packages "$@")
+    [ "${#missing[@]}" -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# halvorine_setup [extra packages...]: packages, configure, build into ./build.
+halvorine_setup() {
+    halvorine_install_packages "${HALVORINE_PACKAGES[@]}" "$@"
+    local jobs
+    jobs=$(nproc 2>/dev/null || echo 2)
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo ${HALVORINE_CMAKE_ARGS:-}
+    cmake --build build -j"$jobs"
+}
