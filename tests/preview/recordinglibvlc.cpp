@@ -1,0 +1,125 @@
+#include "recordinglibvlc.h"
+
+#include <QString>
+#include <cstdint>
+
+#include <vlc/vlc.h>
+
+// Opaque in the real library; here only their addresses matter.
+struct libvlc_instance_t
+{
+    int unused;
+};
+struct libvlc_media_t
+{
+    int unused;
+};
+struct libvlc_media_player_t
+{
+    int unused;
+};
+
+namespace RecordingLibVlc {
+
+namespace {
+Behaviour currentBehaviour;
+QStringList recorded;
+int mediaCount = 0;
+int playerCount = 0;
+int instanceCount = 0;
+} // namespace
+
+Behaviour &behaviour() { return currentBehaviour; }
+QStringList &calls() { return recorded; }
+int liveMedia() { return mediaCount; }
+int livePlayers() { return playerCount; }
+int liveInstances() { return instanceCount; }
+
+void reset()
+{
+    currentBehaviour = Behaviour();
+    recorded.clear();
+}
+
+} // namespace RecordingLibVlc
+
+using namespace RecordingLibVlc;
+
+extern "C" {
+
+libvlc_instance_t *libvlc_new(int argc, const char *const *argv)
+{
+    recorded << QStringLiteral("new(%1,%2)").arg(argc).arg(argv ? "args" : "null");
+    if (currentBehaviour.failInstance)
+        return nullptr;
+    ++instanceCount;
+    return new libvlc_instance_t();
+}
+
+void libvlc_release(libvlc_instance_t *instance)
+{
+    recorded << QStringLiteral("release");
+    --instanceCount;
+    delete instance;
+}
+
+libvlc_media_t *libvlc_media_new_location(libvlc_instance_t *instance, const char *location)
+{
+    recorded << QStringLiteral("media_new_location(%1)").arg(QString::fromUtf8(location));
+    if (!instance || currentBehaviour.failMedia)
+        return nullptr;
+    ++mediaCount;
+    return new libvlc_media_t();
+}
+
+void libvlc_media_add_option(libvlc_media_t *, const char *option)
+{
+    recorded << QStringLiteral("media_add_option(%1)").arg(QString::fromUtf8(option));
+}
+
+void libvlc_media_release(libvlc_media_t *media)
+{
+    recorded << QStringLiteral("media_release");
+    --mediaCount;
+    delete media;
+}
+
+libvlc_media_player_t *libvlc_media_player_new_from_media(libvlc_media_t *)
+{
+    recorded << QStringLiteral("player_new_from_media");
+    if (currentBehaviour.failPlayer)
+        return nullptr;
+    ++playerCount;
+    return new libvlc_media_player_t();
+}
+
+void libvlc_media_player_release(libvlc_media_player_t *player)
+{
+    recorded << QStringLiteral("player_release");
+    --playerCount;
+    delete player;
+}
+
+void libvlc_media_player_stop(libvlc_media_player_t *)
+{
+    recorded << QStringLiteral("player_stop");
+}
+
+int libvlc_media_player_play(libvlc_media_player_t *)
+{
+    recorded << QStringLiteral("player_play");
+    return currentBehaviour.playResult;
+}
+
+int libvlc_audio_set_volume(libvlc_media_player_t *, int volume)
+{
+    recorded << QStringLiteral("audio_set_volume(%1)").arg(volume);
+    return 0;
+}
+
+void libvlc_media_player_set_xwindow(libvlc_media_player_t *, uint32_t drawable)
+{
+    recorded << QStringLiteral("player_set_xwindow(%1)").arg(drawable ? "window" : "none");
+}
+
+} // extern "C"
