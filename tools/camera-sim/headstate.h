@@ -1,0 +1,57 @@
+#pragma once
+
+#include "osdmenu.h"
+#include "viscaparser.h"
+
+#include <QHash>
+#include <QString>
+#include <functional>
+
+struct PanTilt
+{
+    double pan = 0;  // degrees, + is right
+    double tilt = 0; // degrees, + is up
+};
+
+// The camera head: where it points, how it is moving, and its on-screen menu.
+// Motion is worked out from the time a drive began, read from a clock that
+// tests replace, so a "one second drive" is exact and needs no waiting.
+//
+// Speed: VISCA speed v moves the head at v * 3 degrees per second on either
+// axis (pan 0x01..0x18 -> 3..72 deg/s, tilt 0x01..0x14 -> 3..60 deg/s).
+// Limits: pan -170..+170, tilt -30..+90; a drive into a limit stops there.
+class HeadState
+{
+public:
+    using Clock = std::function<qint64()>; // milliseconds, never going back
+
+    static constexpr double PanMin = -170, PanMax = 170;
+    static constexpr double TiltMin = -30, TiltMax = 90;
+    static constexpr double DegreesPerSecondPerStep = 3;
+
+    explicit HeadState(Clock clock = steadyClock());
+    static Clock steadyClock();
+
+    // Carries the command out; returns a note for the log on what it did
+    // ("OSD menu open", "held at pan 0.0, tilt 12.5"), empty if nothing to add.
+    QString apply(const ViscaCommand &command);
+
+    PanTilt position() const;
+    bool isMoving() const { return panRate_ != 0 || tiltRate_ != 0; }
+    const OsdMenu &menu() const { return menu_; }
+
+private:
+    QString drive(const ViscaCommand &command);
+    QString driveMenu(const ViscaCommand &command);
+    QString recall(int preset);
+    void setMotion(double panRate, double tiltRate);
+    QString where() const;
+
+    Clock clock_;
+    PanTilt start_;         // position when the current motion began
+    qint64 startTime_ = 0;
+    double panRate_ = 0;    // degrees per second, signed
+    double tiltRate_ = 0;
+    OsdMenu menu_;
+    QHash<int, PanTilt> presets_;
+};

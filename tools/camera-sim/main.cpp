@@ -1,0 +1,126 @@
+// camera-sim: a stand-in for the PTZ camera, so the remote can be tried
+// without hardware. VISCA over TCP on port 5678, RTSP video at /1 on port 554.
+#include "headstate.h"
+#include "scenerenderer.h"
+#include "simserver.h"
+#include "videoserver.h"
+
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+struct Options
+{
+    QHostAddress address;
+    quint16 controlPort = 5678;
+    quint16 rtspPort = 554;
+    bool video = true;
+};
+
+bool parsePort(const QString &text, quint16 *port)
+{
+    bool ok = false;
+    const uint value = text.toUInt(&ok);
+    if (!ok || value == 0 || value > 65535)
+        return false;
+    *port = quint16(value);
+    return true;
+}
+
+// Exits on --help/--version; returns an error message for bad options.
+QString parseOptions(const QCoreApplication &app, Options *options)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Simulated PTZ camera for the Halvorine remote: answers VISCA over TCP like the real "
+        "head (pan/tilt drive, OSD menu by recall of preset 95, Enter/Back) and serves its "
+        "picture as H.264 over RTSP at rtsp://<address>/1. Logs every message on stdout."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption address(QStringLiteral("address"),
+        QStringLiteral("Address to listen on (default 127.0.0.1)."), QStringLiteral("ip"),
+        QStringLiteral("127.0.0.1"));
+    const QCommandLineOption control({QStringLiteral("control-port")},
+        QStringLiteral("TCP port for VISCA control (default 5678)."), QStringLiteral("port"),
+        QStringLiteral("5678"));
+    const QCommandLineOption rtsp({QStringLiteral("port-rtsp"), QStringLiteral("rtsp-port")},
+        QStringLiteral("RTSP port for video (default 554; below 1024 needs root or "
+                       "cap_net_bind_service)."), QStringLiteral("port"), QStringLiteral("554"));
+    const QCommandLineOption noVideo(QStringLiteral("no-video"),
+        QStringLiteral("Control only: serve no RTSP video."));
+    parser.addOptions({address, control, rtsp, noVideo});
+
+    if (!parser.parse(app.arguments()))
+        return parser.errorText();
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    if (!parser.positionalArguments().isEmpty())
+        return QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
+    if (!options->address.setAddress(parser.value(address)))
+        return QStringLiteral("Not an IP address: '%1'.").arg(parser.value(address));
+    if (!parsePort(parser.value(control), &options->controlPort))
+        return QStringLiteral("Bad --control-port '%1' (1..65535).").arg(parser.value(control));
+    if (!parsePort(parser.value(rtsp), &options->rtspPort))
+        return QStringLiteral("Bad --port-rtsp '%1' (1..65535).").arg(parser.value(rtsp));
+    options->video = !parser.isSet(noVideo);
+    return {};
+}
+
+void log(const QString &text)
+{
+    static QTextStream out(stdout);
+    out << QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
+        << ' ' << text << Qt::endl; // endl flushes: tests and people read this live
+}
+
+void warn(const QString &text)
+{
+    std::fprintf(stderr, "camera-sim: %s\n", qPrintable(text));
+    std::fflush(stderr);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Frames are drawn off screen; the simulator never opens a window.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("camera-sim"));
+    app.setApplicationVersion(QStringLiteral("1.0"));
+
+    Options options;
+    const QString error = parseOptions(app, &options);
+    if (!error.isEmpty()) {
+        warn(error + QStringLiteral(" Try --help."));
+        return 2;
+    }
+
+    HeadState head;
+    SimServer control(head);
+    QObject::connect(&control, &SimServer::event, &log);
+    if (!control.listen(options.address, options.controlPort)) {
+        warn(QStringLiteral("cannot listen for VISCA on %1:%2: %3")
+                 .arg(options.address.toString()).arg(options.controlPort).arg(control.errorString()));
+        return 1;
+    }
+    log(QStringLiteral("listening for VISCA on %1:%2").arg(options.address.toString()).arg(control.port()));
+
+    VideoServer video([&head] { return SceneRenderer::render(head.position(), head.menu()); });
+    if (options.video) {
+        QString why;
+        const QString url = QStringLiteral("rtsp://%1%2/1").arg(options.address.toString(),
+            options.rtspPort == 554 ? QString() : QStringLiteral(":%1").arg(options.rtspPort));
+        if (video.start(options.address, options.rtspPort, &why))
+            log(QStringLiteral("serving video at ") + url);
+        else
+            warn(QStringLiteral("no video at %1: %2. Carrying on with control only.").arg(url, why));
+    }
+    return app.exec();
+}

@@ -1,0 +1,134 @@
+#include "viscaparser.h"
+
+namespace {
+
+int byteAt(const QByteArray &message, int i)
+{
+    return quint8(message.at(i));
+}
+
+bool startsWith(const QByteArray &message, std::initializer_list<int> prefix)
+{
+    if (message.size() < int(prefix.size()))
+        return false;
+    int i = 0;
+    for (int expected : prefix)
+        if (byteAt(message, i++) != expected)
+            return false;
+    return true;
+}
+
+bool inRange(int value, int low, int high)
+{
+    return value >= low && value <= high;
+}
+
+ViscaCommand decodeDrive(ViscaCommand command)
+{
+    const QByteArray &m = command.bytes;
+    const int vv = byteAt(m, 4), ww = byteAt(m, 5), xx = byteAt(m, 6), yy = byteAt(m, 7);
+    if (m.size() != 9 || !inRange(vv, 1, Visca::MaxPanSpeed) || !inRange(ww, 1, Visca::MaxTiltSpeed)
+        || !inRange(xx, 1, 3) || !inRange(yy, 1, 3))
+        return command;
+    command.kind = ViscaCommand::Kind::Drive;
+    command.panSpeed = vv;
+    command.tiltSpeed = ww;
+    command.panDir = ViscaCommand::PanDir(xx);
+    command.tiltDir = ViscaCommand::TiltDir(yy);
+    return command;
+}
+
+ViscaCommand decodeMemory(ViscaCommand command)
+{
+    const QByteArray &m = command.bytes;
+    const int action = byteAt(m, 4), preset = byteAt(m, 5);
+    if (m.size() != 7 || !inRange(action, 0, 2) || !inRange(preset, 0, Visca::MaxPreset))
+        return command;
+    static const ViscaCommand::Kind kinds[] = {ViscaCommand::Kind::MemoryReset,
+                                               ViscaCommand::Kind::MemorySet,
+                                               ViscaCommand::Kind::MemoryRecall};
+    command.kind = kinds[action];
+    command.preset = preset;
+    return command;
+}
+
+QString direction(const ViscaCommand &c)
+{
+    QString tilt = c.tiltDir == ViscaCommand::Up ? QStringLiteral("up")
+                 : c.tiltDir == ViscaCommand::Down ? QStringLiteral("down") : QString();
+    QString pan = c.panDir == ViscaCommand::Left ? QStringLiteral("left")
+                : c.panDir == ViscaCommand::Right ? QStringLiteral("right") : QString();
+    if (!tilt.isEmpty() && !pan.isEmpty())
+        return tilt + QLatin1Char('-') + pan;
+    return tilt + pan;
+}
+
+} // namespace
+
+namespace Visca {
+
+ViscaCommand decode(const QByteArray &message)
+{
+    ViscaCommand command;
+    command.bytes = message;
+    if (message.size() < 3 || byteAt(message, 0) != 0x81 || byteAt(message, message.size() - 1) != 0xFF)
+        return command;
+    if (startsWith(message, {0x81, 0x01, 0x06, 0x01}) && message.size() >= 8)
+        return decodeDrive(command);
+    if (startsWith(message, {0x81, 0x01, 0x04, 0x3F}) && message.size() >= 6)
+        return decodeMemory(command);
+    if (message.size() == 6 && startsWith(message, {0x81, 0x01, 0x06, 0x06})) {
+        if (byteAt(message, 4) == 0x05)
+            command.kind = ViscaCommand::Kind::OsdEnter;
+        else if (byteAt(message, 4) == 0x04)
+            command.kind = ViscaCommand::Kind::OsdBack;
+    }
+    return command;
+}
+
+QString describe(const ViscaCommand &c)
+{
+    using Kind = ViscaCommand::Kind;
+    switch (c.kind) {
+    case Kind::Drive:
+        if (c.isStop())
+            return QStringLiteral("pan-tilt stop");
+        return QStringLiteral("pan-tilt drive: %1, pan speed %2, tilt speed %3")
+            .arg(direction(c)).arg(c.panSpeed).arg(c.tiltSpeed);
+    case Kind::MemoryReset:
+        return QStringLiteral("memory reset %1").arg(c.preset);
+    case Kind::MemorySet:
+        return QStringLiteral("memory set %1").arg(c.preset);
+    case Kind::MemoryRecall:
+        return QStringLiteral("memory recall %1").arg(c.preset);
+    case Kind::OsdEnter:
+        return QStringLiteral("OSD enter");
+    case Kind::OsdBack:
+        return QStringLiteral("OSD back");
+    case Kind::Unknown:
+        break;
+    }
+    return QStringLiteral("unknown: ") + hex(c.bytes);
+}
+
+QString hex(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' ')).toUpper();
+}
+
+QByteArray ack()
+{
+    return QByteArray::fromHex("9041FF");
+}
+
+QByteArray completion()
+{
+    return QByteArray::fromHex("9051FF");
+}
+
+QByteArray syntaxError()
+{
+    return QByteArray::fromHex("906002FF");
+}
+
+} // namespace Visca
