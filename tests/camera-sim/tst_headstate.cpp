@@ -1,0 +1,230 @@
+// The head's motion and its on-screen menu, on a clock the test moves by hand.
+#include "headstate.h"
+
+#include <QtTest>
+
+namespace {
+
+ViscaCommand drive(int panSpeed, int tiltSpeed, ViscaCommand::PanDir pan, ViscaCommand::TiltDir tilt)
+{
+    const char raw[] = {char(0x81), 0x01, 0x06, 0x01, char(panSpeed), char(tiltSpeed), char(pan), char(tilt), char(0xFF)};
+    return Visca::decode(QByteArray(raw, sizeof raw));
+}
+
+// The remote's own messages.
+const ViscaCommand Up = drive(0x0E, 0x0E, ViscaCommand::PanStop, ViscaCommand::Up);
+const ViscaCommand Down = drive(0x0E, 0x0E, ViscaCommand::PanStop, ViscaCommand::Down);
+const ViscaCommand Left = drive(0x0E, 0x0E, ViscaCommand::Left, ViscaCommand::TiltStop);
+const ViscaCommand Right = drive(0x0E, 0x0E, ViscaCommand::Right, ViscaCommand::TiltStop);
+const ViscaCommand Stop = drive(0x18, 0x14, ViscaCommand::PanStop, ViscaCommand::TiltStop);
+const ViscaCommand Menu = Visca::decode(QByteArray::fromHex("8101043F025FFF"));
+const ViscaCommand Enter = Visca::decode(QByteArray::fromHex("81010606 05FF"));
+const ViscaCommand Back = Visca::decode(QByteArray::fromHex("81010606 04FF"));
+
+} // namespace
+
+class TestHeadState : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { now = 1000; }
+    void timedDriveMovesAtTheCommandedSpeed_data();
+    void timedDriveMovesAtTheCommandedSpeed();
+    void stopHoldsThePosition();
+    void stopsAtTheMechanicalLimits_data();
+    void stopsAtTheMechanicalLimits();
+    void presetsStoreAndRecallPositions();
+    void menuPresetTogglesTheMenu();
+    void enterAndBackWalkTheMenu();
+    void driveKeysMoveTheMenuNotTheHead();
+    void menuKeysAreIgnoredWhileClosed();
+
+private:
+    qint64 now = 0;
+    HeadState::Clock clock = [this] { return now; };
+};
+
+void TestHeadState::timedDriveMovesAtTheCommandedSpeed_data()
+{
+    QTest::addColumn<int>("panSpeed");
+    QTest::addColumn<int>("tiltSpeed");
+    QTest::addColumn<int>("panDir");
+    QTest::addColumn<int>("tiltDir");
+    QTest::addColumn<int>("ms");
+    QTest::addColumn<double>("pan");
+    QTest::addColumn<double>("tilt");
+    // 3 degrees per second per speed step.
+    QTest::newRow("up 14, 1 s") << 14 << 14 << 3 << 1 << 1000 << 0.0 << 42.0;
+    QTest::newRow("down 14, 0.5 s") << 14 << 14 << 3 << 2 << 500 << 0.0 << -21.0;
+    QTest::newRow("right 24, 0.25 s") << 24 << 1 << 2 << 3 << 250 << 18.0 << 0.0;
+    QTest::newRow("left 1, 2 s") << 1 << 20 << 1 << 3 << 2000 << -6.0 << 0.0;
+    QTest::newRow("up-right 10/5, 1 s") << 10 << 5 << 2 << 1 << 1000 << 30.0 << 15.0;
+}
+
+void TestHeadState::timedDriveMovesAtTheCommandedSpeed()
+{
+    QFETCH(int, panSpeed);
+    QFETCH(int, tiltSpeed);
+    QFETCH(int, panDir);
+    QFETCH(int, tiltDir);
+    QFETCH(int, ms);
+    QFETCH(double, pan);
+    QFETCH(double, tilt);
+    HeadState head(clock);
+    head.apply(drive(panSpeed, tiltSpeed, ViscaCommand::PanDir(panDir), ViscaCommand::TiltDir(tiltDir)));
+    QVERIFY(head.isMoving());
+    now += ms;
+    QCOMPARE(head.position().pan, pan);
+    QCOMPARE(head.position().tilt, tilt);
+}
+
+void TestHeadState::stopHoldsThePosition()
+{
+    HeadState head(clock);
+    head.apply(Up);
+    now += 500;
+    QCOMPARE(head.apply(Stop), QStringLiteral("held at pan 0.0, tilt 21.0"));
+    QVERIFY(!head.isMoving());
+    now += 5000;
+    QCOMPARE(head.position().tilt, 21.0);
+    // A new drive starts from where the head was held.
+    head.apply(Left);
+    now += 1000;
+    QCOMPARE(head.position().pan, -42.0);
+    QCOMPARE(head.position().tilt, 21.0);
+}
+
+void TestHeadState::stopsAtTheMechanicalLimits_data()
+{
+    QTest::addColumn<int>("panDir");
+    QTest::addColumn<int>("tiltDir");
+    QTest::addColumn<double>("pan");
+    QTest::addColumn<double>("tilt");
+    QTest::newRow("right") << 2 << 3 << 170.0 << 0.0;
+    QTest::newRow("left") << 1 << 3 << -170.0 << 0.0;
+    QTest::newRow("up") << 3 << 1 << 0.0 << 90.0;
+    QTest::newRow("down") << 3 << 2 << 0.0 << -30.0;
+}
+
+void TestHeadState::stopsAtTheMechanicalLimits()
+{
+    QFETCH(int, panDir);
+    QFETCH(int, tiltDir);
+    QFETCH(double, pan);
+    QFETCH(double, tilt);
+    HeadState head(clock);
+    const auto dirs = [&](bool reverse) {
+        const int p = panDir == 3 ? 3 : reverse ? 3 - panDir : panDir;
+        const int t = tiltDir == 3 ? 3 : reverse ? 3 - tiltDir : tiltDir;
+        return drive(0x18, 0x14, ViscaCommand::PanDir(p), ViscaCommand::TiltDir(t));
+    };
+    head.apply(dirs(false));
+    now += 60000;
+    QCOMPARE(head.position().pan, pan);
+    QCOMPARE(head.position().tilt, tilt);
+    // Held against the stop, the head comes straight back when reversed.
+    head.apply(dirs(true));
+    now += 100;
+    QVERIFY(qAbs(head.position().pan) < qAbs(pan) || pan == 0);
+    QVERIFY(qAbs(head.position().tilt) < qAbs(tilt) || tilt == 0);
+}
+
+void TestHeadState::presetsStoreAndRecallPositions()
+{
+    HeadState head(clock);
+    head.apply(Right);
+    now += 1000;
+    head.apply(Stop);
+    head.apply(Visca::decode(QByteArray::fromHex("8101043F0103FF"))); // set 3
+    head.apply(Left);
+    now += 2000;
+    head.apply(Stop);
+    QCOMPARE(head.position().pan, -42.0);
+    QCOMPARE(head.apply(Visca::decode(QByteArray::fromHex("8101043F0203FF"))),
+             QStringLiteral("moved to pan 42.0, tilt 0.0"));
+    QCOMPARE(head.position().pan, 42.0);
+    QCOMPARE(head.apply(Visca::decode(QByteArray::fromHex("8101043F0204FF"))),
+             QStringLiteral("preset not set"));
+}
+
+void TestHeadState::menuPresetTogglesTheMenu()
+{
+    HeadState head(clock);
+    head.apply(Up);
+    now += 500;
+    QVERIFY(head.apply(Menu).startsWith("OSD menu open"));
+    QVERIFY(head.menu().isOpen());
+    // The menu takes the joystick: a drive in progress ends where it was.
+    QVERIFY(!head.isMoving());
+    now += 1000;
+    QCOMPARE(head.position().tilt, 21.0);
+    QCOMPARE(head.apply(Menu), QStringLiteral("OSD menu closed"));
+    QVERIFY(!head.menu().isOpen());
+    head.apply(Menu);
+    QCOMPARE(head.menu().depth(), 0);
+    QCOMPARE(head.menu().cursor(), 0);
+}
+
+void TestHeadState::enterAndBackWalkTheMenu()
+{
+    HeadState head(clock);
+    head.apply(Menu);
+    QCOMPARE(head.menu().title(), QStringLiteral("MENU"));
+    QCOMPARE(head.menu().currentEntry(), QStringLiteral("Exposure"));
+    QCOMPARE(head.apply(Enter), QStringLiteral("EXPOSURE page, cursor on Mode: Auto"));
+    QCOMPARE(head.menu().depth(), 1);
+    // Enter on a setting steps it to its next value.
+    head.apply(Enter);
+    QCOMPARE(head.menu().currentEntry(), QStringLiteral("Mode: Manual"));
+    QCOMPARE(head.menu().depth(), 1);
+    // Back returns to the entry the page was opened from, then closes.
+    head.apply(Down);
+    head.apply(Back);
+    QCOMPARE(head.menu().title(), QStringLiteral("MENU"));
+    QCOMPARE(head.menu().currentEntry(), QStringLiteral("Exposure"));
+    QCOMPARE(head.apply(Back), QStringLiteral("OSD menu closed"));
+    QVERIFY(!head.menu().isOpen());
+    // Settings outlive the menu; "Exit" (last entry, one up from the top) closes it.
+    head.apply(Menu);
+    head.apply(Enter);
+    QCOMPARE(head.menu().currentEntry(), QStringLiteral("Mode: Manual"));
+    head.apply(Back);
+    head.apply(Up);
+    QCOMPARE(head.menu().currentEntry(), QStringLiteral("Exit"));
+    head.apply(Enter);
+    QVERIFY(!head.menu().isOpen());
+}
+
+void TestHeadState::driveKeysMoveTheMenuNotTheHead()
+{
+    HeadState head(clock);
+    head.apply(Menu);
+    QCOMPARE(head.apply(Down), QStringLiteral("MENU page, cursor on Colour"));
+    head.apply(Stop);
+    head.apply(Down);
+    head.apply(Stop);
+    QCOMPARE(head.menu().currentEntry(), QStringLiteral("Image"));
+    head.apply(Up);
+    QCOMPARE(head.menu().currentEntry(), QStringLiteral("Colour"));
+    head.apply(Enter);
+    head.apply(Right);
+    QCOMPARE(head.menu().currentEntry(), QStringLiteral("White balance: Indoor"));
+    head.apply(Left);
+    head.apply(Left);
+    QCOMPARE(head.menu().currentEntry(), QStringLiteral("White balance: One push"));
+    now += 3000;
+    QVERIFY(!head.isMoving());
+    QCOMPARE(head.position().pan, 0.0);
+    QCOMPARE(head.position().tilt, 0.0);
+}
+
+void TestHeadState::menuKeysAreIgnoredWhileClosed()
+{
+    HeadState head(clock);
+    QCOMPARE(head.apply(Enter), QStringLiteral("OSD menu closed, ignored"));
+    QCOMPARE(head.apply(Back), QStringLiteral("OSD menu closed, ignored"));
+    QVERIFY(!head.menu().isOpen());
+}
+
+QTEST_APPLESS_MAIN(TestHeadState)
+#include "tst_headstate.moc"
