@@ -5,12 +5,33 @@
 
 namespace {
 
+std::string rawCaps(const ServerOptions &o, int width, int height)
+{
+    return "video/x-raw,format=I420,width=" + std::to_string(width) + ",height=" + std::to_string(height)
+        + ",framerate=" + std::to_string(o.fps) + "/1";
+}
+
+std::string pattern(const ServerOptions &o)
+{
+    return "videotestsrc is-live=true pattern=" + o.pattern + " ! " + rawCaps(o, o.width, o.height);
+}
+
+// With --motion, a ball that moves every frame is laid over the bottom-right
+// corner, so that a client can tell a new picture from a repeated one.
 std::string rawVideo(const ServerOptions &o)
 {
-    return "videotestsrc is-live=true pattern=" + o.pattern
-        + " ! video/x-raw,format=I420,width=" + std::to_string(o.width)
-        + ",height=" + std::to_string(o.height)
-        + ",framerate=" + std::to_string(o.fps) + "/1";
+    if (!o.motion)
+        return pattern(o);
+    return "compositor name=mix sink_1::xpos=" + std::to_string(o.width - o.width / 4)
+        + " sink_1::ypos=" + std::to_string(o.height - o.height / 4) + " ! " + rawCaps(o, o.width, o.height);
+}
+
+std::string motionSources(const ServerOptions &o)
+{
+    if (!o.motion)
+        return {};
+    return " " + pattern(o) + " ! mix. videotestsrc is-live=true pattern=ball ! "
+        + rawCaps(o, o.width / 4, o.height / 4) + " ! mix.";
 }
 
 // Encoders are tuned for latency: no B-frames, no lookahead, one key frame per
@@ -45,5 +66,5 @@ std::string audio(const ServerOptions &o)
 
 std::string launchDescription(const ServerOptions &options)
 {
-    return "( " + rawVideo(options) + encodedVideo(options) + audio(options) + " )";
+    return "( " + rawVideo(options) + encodedVideo(options) + motionSources(options) + audio(options) + " )";
 }

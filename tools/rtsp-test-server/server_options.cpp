@@ -38,8 +38,8 @@ ParseResult parseServerOptions(int argc, char **argv, ServerOptions &options, st
         const std::string name = argv[i];
         if (name == "--help" || name == "-h")
             return ParseResult::ShowHelp;
-        if (name == "--shared") {
-            options.shared = true;
+        if (name == "--shared" || name == "--motion") {
+            (name == "--shared" ? options.shared : options.motion) = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -92,11 +92,15 @@ std::string serverUsage(const char *programName)
         "  --codec C                h264 | h265 | mjpeg (default h264)\n"
         "  --audio A                none | aac | pcmu | pcma (default none); a 440 Hz sine\n"
         "  --keyframe-interval S    seconds between key frames (default 1)\n"
-        "  --pattern NAME           videotestsrc pattern (default smpte: 75% colour bars)\n"
+        "  --pattern NAME           videotestsrc pattern (default smpte: colour bars\n"
+        "                           white yellow cyan green magenta red blue)\n"
         "  --width N, --height N    picture size (default 640x360)\n"
         "  --fps N                  frame rate (default 25)\n"
-        "  --shared                 one pipeline for all clients, so a second client\n"
-        "                           joins in the middle of a key frame interval\n"
+        "  --shared                 one pipeline for all clients; gst-rtsp-server restarts\n"
+        "                           it (and the running clients' timestamps) when a\n"
+        "                           client joins, as a camera whose encoder restarts\n"
+        "  --motion                 a moving ball in the bottom-right quarter, so that\n"
+        "                           every frame differs from the one before\n"
         "  --help                   this text\n"
         "\n"
         "Lines printed on stdout (one event per line, flushed at once):\n"

@@ -16,6 +16,7 @@ struct ServerOptions {
     int height = 360;
     int fps = 25;
     bool shared = false;
+    bool motion = false;
 };
 
 enum class ParseResult { Run, ShowHelp, Error };

@@ -1,0 +1,208 @@
+// halvorine_rtsp: an "access_demux" module for rtsp:// media, for libVLC 3
+// builds without live555 (Debian's). RTSP/RTP is done by libavformat; the
+// elementary streams go to libVLC's own decoders.
+
+#include "es_format_from_stream.h"
+#include "rtsp_connection.h"
+#include "stream_clock.h"
+
+#include <vlc_common.h>
+#include <vlc_demux.h>
+#include <vlc_plugin.h>
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Bounds every socket wait: a server that stops answering or sending ends the
+// input after this long. Stop does not wait for it (see RtspConnection).
+constexpr int64_t kIoTimeoutUs = 5 * CLOCK_FREQ;
+
+struct Track {
+    es_out_id_t *es = nullptr;
+    bool isVideo = false;
+    // A picture can only be decoded from a key frame on: anything earlier
+    // (joining a running stream mid-interval) would show as grey smear.
+    bool waitingForKeyFrame = false;
+    unsigned skippedBeforeKeyFrame = 0;
+};
+
+} // namespace
+
+struct demux_sys_t {
+    RtspConnection connection;
+    std::unique_ptr<StreamClock> clock;
+    std::vector<Track> tracks; // indexed like the AVFormatContext's streams
+    AVPacket *packet = nullptr;
+};
+
+namespace {
+
+void addTracks(demux_t *demux, demux_sys_t &sys)
+{
+    AVFormatContext *context = sys.connection.context();
+    sys.tracks.resize(context->nb_streams);
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        es_format_t fmt;
+        if (!esFormatFromStream(*context->streams[i], fmt)) {
+            msg_Warn(demux, "stream %u: codec %s not passed on", i,
+                     avcodec_get_name(context->streams[i]->codecpar->codec_id));
+            continue;
+        }
+        Track &track = sys.tracks[i];
+        track.isVideo = fmt.i_cat == VIDEO_ES;
+        track.waitingForKeyFrame = track.isVideo;
+        track.es = es_out_Add(demux->out, &fmt);
+        msg_Dbg(demux, "stream %u: %4.4s, %d bytes of extradata", i,
+                reinterpret_cast<const char *>(&fmt.i_codec), fmt.i_extra);
+        es_format_Clean(&fmt);
+    }
+}
+
+block_t *blockFromPacket(const AVPacket &packet)
+{
+    block_t *block = block_Alloc(packet.size);
+    if (block)
+        std::memcpy(block->p_buffer, packet.data, packet.size);
+    return block;
+}
+
+void forwardPacket(demux_t *demux, demux_sys_t &sys, const AVPacket &packet)
+{
+    if (packet.stream_index < 0 || static_cast<size_t>(packet.stream_index) >= sys.tracks.size())
+        return;
+    Track &track = sys.tracks[packet.stream_index];
+    if (!track.es)
+        return;
+    if (track.waitingForKeyFrame) {
+        if (!(packet.flags & AV_PKT_FLAG_KEY)) {
+            ++track.skippedBeforeKeyFrame;
+            return;
+        }
+        track.waitingForKeyFrame = false;
+        msg_Dbg(demux, "stream %d: first key frame, %u frame(s) skipped before it", packet.stream_index,
+                track.skippedBeforeKeyFrame);
+    }
+
+    const AVRational timeBase = sys.connection.context()->streams[packet.stream_index]->time_base;
+    const PacketTiming timing = sys.clock->stamp(packet.stream_index, packet.pts, packet.dts, timeBase);
+    block_t *block = blockFromPacket(packet);
+    if (!block)
+        return;
+    block->i_pts = timing.pts;
+    block->i_dts = timing.dts;
+    if (packet.flags & AV_PKT_FLAG_KEY)
+        block->i_flags |= BLOCK_FLAG_TYPE_I;
+    if (timing.discontinuity) {
+        // No ES_OUT_RESET_PCR: that makes libVLC buffer network-caching anew
+        // (a visible stall); its clock follows a PCR that steps back by itself.
+        msg_Dbg(demux, "stream %d: times restarted", packet.stream_index);
+        block->i_flags |= BLOCK_FLAG_DISCONTINUITY;
+    }
+    if (timing.pcr != VLC_TS_INVALID)
+        es_out_SetPCR(demux->out, timing.pcr);
+    es_out_Send(demux->out, track.es, block);
+}
+
+int Demux(demux_t *demux)
+{
+    demux_sys_t &sys = *demux->p_sys;
+    const int result = sys.connection.read(sys.packet);
+    if (result == AVERROR(EAGAIN))
+        return VLC_DEMUXER_SUCCESS;
+    if (result == AVERROR_EOF || result == AVERROR_EXIT) {
+        msg_Dbg(demux, "end of stream: %s", avErrorText(result).c_str());
+        return VLC_DEMUXER_EOF;
+    }
+    if (result < 0) {
+        msg_Err(demux, "reading failed: %s", avErrorText(result).c_str());
+        return VLC_DEMUXER_EGENERIC;
+    }
+    forwardPacket(demux, sys, *sys.packet);
+    av_packet_unref(sys.packet);
+    return VLC_DEMUXER_SUCCESS;
+}
+
+int Control(demux_t *demux, int query, va_list args)
+{
+    switch (query) {
+    case DEMUX_CAN_SEEK:
+    case DEMUX_CAN_PAUSE:
+    case DEMUX_CAN_CONTROL_PACE:
+        // A live camera: the server sets the pace, libVLC follows the PCR.
+        *va_arg(args, bool *) = false;
+        return VLC_SUCCESS;
+    case DEMUX_GET_PTS_DELAY: {
+        // libVLC buffers this long before showing the first frame, and plays
+        // every frame this long after its PCR: the media's network-caching.
+        const int64_t cachingMs = var_InheritInteger(demux, "network-caching");
+        *va_arg(args, int64_t *) = cachingMs * 1000;
+        msg_Dbg(demux, "network-caching %lld ms", static_cast<long long>(cachingMs));
+        return VLC_SUCCESS;
+    }
+    default:
+        return VLC_EGENERIC;
+    }
+}
+
+void destroySys(demux_sys_t *sys)
+{
+    sys->connection.close();
+    av_packet_free(&sys->packet);
+    delete sys;
+}
+
+int Open(vlc_object_t *object)
+{
+    demux_t *demux = reinterpret_cast<demux_t *>(object);
+    if (!demux->psz_location || !*demux->psz_location)
+        return VLC_EGENERIC;
+
+    // psz_location is the URL without "rtsp://" (and may carry user:pass@ and a port).
+    const std::string url = std::string("rtsp://") + demux->psz_location;
+    auto *sys = new (std::nothrow) demux_sys_t;
+    if (!sys)
+        return VLC_ENOMEM;
+    sys->packet = av_packet_alloc();
+
+    const int result = sys->packet ? sys->connection.open(url, kIoTimeoutUs) : AVERROR(ENOMEM);
+    if (result < 0) {
+        msg_Err(demux, "cannot open rtsp://%s: %s", demux->psz_location, avErrorText(result).c_str());
+        destroySys(sys);
+        return VLC_EGENERIC;
+    }
+    msg_Dbg(demux, "session open, %u stream(s)", sys->connection.context()->nb_streams);
+
+    sys->clock = std::make_unique<StreamClock>(sys->connection.context()->nb_streams);
+    demux->p_sys = sys;
+    addTracks(demux, *sys);
+    demux->pf_demux = Demux;
+    demux->pf_control = Control;
+    return VLC_SUCCESS;
+}
+
+void Close(vlc_object_t *object)
+{
+    demux_t *demux = reinterpret_cast<demux_t *>(object);
+    // The ES belong to the es_out, which deletes them after this returns.
+    destroySys(demux->p_sys);
+}
+
+} // namespace
+
+// Below live555 (which libVLC builds usually bring for rtsp://), so that a
+// libVLC with its own RTSP input keeps using it; above 0 so that ours is
+// still picked when it is the only one.
+vlc_module_begin()
+    set_shortname("Halvorine RTSP")
+    set_description("RTSP input through libavformat")
+    set_category(CAT_INPUT)
+    set_subcategory(SUBCAT_INPUT_ACCESS)
+    set_capability("access_demux", 1)
+    add_shortcut("rtsp")
+    set_callbacks(Open, Close)
+vlc_module_end()

@@ -1,0 +1,47 @@
+// The media's network-caching option is the delay libVLC buffers before it
+// plays on: the plugin reports it as the input's PTS delay.
+
+#include "test_server.h"
+#include "vlc_preview.h"
+
+#include <QtTest>
+
+namespace {
+const QString kAddress = QStringLiteral("127.0.0.34");
+const QString kUrl = QStringLiteral("rtsp://127.0.0.34/1");
+constexpr int kTimeoutMs = 8000;
+// libVLC shows the first picture at once, then waits out the caching delay
+// before the rest: the time to the 10th picture grows with the caching.
+constexpr int kFrame = 10;
+
+qint64 msUntilFrame(int cachingMs)
+{
+    VlcPreview preview({QStringLiteral(":network-caching=%1").arg(cachingMs)});
+    preview.play(kUrl);
+    if (!preview.waitForFrames(kFrame, kTimeoutMs))
+        return -1;
+    return preview.msUntilFrame(kFrame);
+}
+
+} // namespace
+
+class PluginCachingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void networkCachingDelaysPlayback()
+    {
+        TestServer server(kAddress);
+        START_TEST_SERVER(server);
+        const qint64 shortCaching = msUntilFrame(100);
+        const qint64 longCaching = msUntilFrame(1500);
+        qInfo("frame %d after %lld ms with 100 ms caching, %lld ms with 1500 ms", kFrame, shortCaching,
+              longCaching);
+        QVERIFY(shortCaching > 0 && longCaching > 0);
+        // Half the 1400 ms difference: timing on a busy machine varies.
+        QVERIFY2(longCaching - shortCaching >= 700, "network-caching made no difference");
+    }
+};
+
+QTEST_GUILESS_MAIN(PluginCachingTest)
+#include "tst_plugin_caching.moc"
