@@ -111,6 +111,9 @@ void PreviewDlg::stopStream()
     if (active && mediaPlayer) {
         libvlc_media_player_stop(mediaPlayer);
         libvlc_media_player_release(mediaPlayer);
+        // libVLC leaves its last picture in the frame's window; paint the frame black
+        // again so that a stopped preview does not look like a frozen camera.
+        ui->player->update();
     }
     mediaPlayer = nullptr;
     active = false;
