@@ -1,0 +1,220 @@
+// The whole preview with real parts: the real application under its own X server,
+// the real libVLC with the program's own RTSP input, and a real RTSP server on port
+// 554 of this test's loopback address (the stream URL carries no port).
+#include "apptestmain.h"
+#include "modalcatcher.h"
+#include "recordingpeer.h"
+#include "rtspserverprocess.h"
+#include "ui/previewdlg.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QScreen>
+
+#include <unistd.h>
+
+namespace {
+
+const QString cameraAddress = QStringLiteral("127.0.0.23");
+
+QImage onScreen(QWidget *widget)
+{
+    const QPoint origin = widget->mapToGlobal(QPoint(0, 0));
+    return widget->screen()->grabWindow(0, origin.x(), origin.y(), widget->width(), widget->height()).toImage();
+}
+
+bool near(const QColor &a, int r, int g, int b)
+{
+    return qAbs(a.red() - r) < 40 && qAbs(a.green() - g) < 40 && qAbs(a.blue() - b) < 40;
+}
+
+// Bars come out at 75 % or full strength depending on the renderer's range handling,
+// so each is told by which channels are lit.
+bool lit(const QColor &c, bool r, bool g, bool b)
+{
+    auto on = [](int v, bool wanted) { return wanted ? v > 150 : v < 80; };
+    return on(c.red(), r) && on(c.green(), g) && on(c.blue(), b);
+}
+
+// The SMPTE colour bars of the test pattern: yellow, cyan and magenta each cover a
+// good share of the frame when the video is really drawn there.
+bool showsColourBars(QWidget *frame)
+{
+    const QImage image = onScreen(frame);
+    int yellow = 0, cyan = 0, magenta = 0, samples = 0;
+    for (int y = 4; y < image.height() / 2; y += 8)
+        for (int x = 4; x < image.width() - 4; x += 8) {
+            const QColor c = image.pixelColor(x, y);
+            yellow += lit(c, true, true, false);
+            cyan += lit(c, false, true, true);
+            magenta += lit(c, true, false, true);
+            ++samples;
+        }
+    return yellow > samples / 20 && cyan > samples / 20 && magenta > samples / 20;
+}
+
+bool isBlack(QWidget *frame)
+{
+    const QImage image = onScreen(frame);
+    for (int y = 8; y < image.height() - 8; y += 16)
+        for (int x = 8; x < image.width() - 8; x += 16)
+            if (!near(image.pixelColor(x, y), 0, 0, 0))
+                return false;
+    return true;
+}
+
+} // namespace
+
+class TestPreviewLive : public QObject
+{
+    Q_OBJECT
+
+    QMainWindow *window = nullptr;
+    PreviewDlg *dialog = nullptr;
+    QFrame *player = nullptr;
+    RtspServerProcess *server = nullptr;
+    RecordingPeer *camera = nullptr;
+    ModalCatcher *boxes = nullptr;
+
+    QPushButton *button(const char *name) { return window->findChild<QPushButton *>(QString::fromLatin1(name)); }
+    QString connectText() { return button("connectBtn")->text(); }
+    void connectCamera()
+    {
+        window->findChild<QLineEdit *>(QStringLiteral("ipEdit"))->setText(cameraAddress);
+        QTest::mouseClick(button("connectBtn"), Qt::LeftButton);
+        QTRY_COMPARE(connectText(), QStringLiteral("Disconnect"));
+    }
+    void disconnectCamera()
+    {
+        if (connectText() == QLatin1String("Disconnect"))
+            QTest::mouseClick(button("connectBtn"), Qt::LeftButton);
+        QCOMPARE(connectText(), QStringLiteral("Connect"));
+    }
+    int sessionsEnded() { return server->countLines(QStringLiteral("client-closed")); }
+    int openSessions()
+    {
+        return server->countLines(QStringLiteral("client-connected")) - server->countLines(QStringLiteral("client-closed"));
+    }
+    // Each start opens the stream twice, the second replacing the first; wait until the
+    // server has seen the first one go, so that only the live session is left.
+    void waitForTheLiveSessionOnly()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(showsColourBars(player), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(openSessions(), 1, 5000);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *main = qobject_cast<QMainWindow *>(top))
+                window = main;
+        QVERIFY(window);
+        dialog = window->findChild<PreviewDlg *>();
+        player = dialog->findChild<QFrame *>(QStringLiteral("player"));
+        boxes = new ModalCatcher(this);
+
+        server = new RtspServerProcess(QStringLiteral(HALVORINE_RTSP_SERVER),
+                                       {"--address", cameraAddress, "--port", "554", "--codec", "h264",
+                                        "--keyframe-interval", "1"},
+                                       this);
+        if (!server->waitUntilReady()) {
+            if (server->exitCode() == 2 && geteuid() != 0)
+                QSKIP("port 554 needs root (or CAP_NET_BIND_SERVICE); the stream URL carries no port");
+            QFAIL(qPrintable("the RTSP server did not start: " + server->errorOutput()));
+        }
+        camera = new RecordingPeer(QHostAddress(cameraAddress), 5678, this);
+        QVERIFY(camera->isListening());
+        window->move(0, 0);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+    }
+
+    void cleanup()
+    {
+        dialog->stopStream();
+        if (dialog->findChild<QCheckBox *>()->isChecked())
+            dialog->findChild<QCheckBox *>()->setChecked(false);
+        dialog->hide();
+        disconnectCamera();
+        QCOMPARE(boxes->count(), 0);
+    }
+
+    void previewWhileConnectedShowsThePicture()
+    {
+        connectCamera();
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(button("previewBtn"), Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QTRY_VERIFY_WITH_TIMEOUT(showsColourBars(player), 10000);
+        qInfo("first picture in the player frame %lld ms after Preview", clock.elapsed());
+    }
+
+    void snapKeepsTheVideoInTheMainWindowAndUnsnapInTheDialog()
+    {
+        connectCamera();
+        QTest::mouseClick(button("previewBtn"), Qt::LeftButton);
+        waitForTheLiveSessionOnly();
+        const int ended = sessionsEnded();
+
+        auto *snap = dialog->findChild<QCheckBox *>(QStringLiteral("snapCheck"));
+        snap->setChecked(true);
+        QVERIFY(!dialog->isWindow());
+        QTRY_VERIFY(dialog->isVisible());
+        QCOMPARE(player->window(), window);
+        QTRY_VERIFY_WITH_TIMEOUT(showsColourBars(player), 5000);
+
+        snap->setChecked(false);
+        QVERIFY(dialog->isWindow());
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QTRY_VERIFY_WITH_TIMEOUT(showsColourBars(player), 5000);
+        QCOMPARE(sessionsEnded(), ended); // one stream throughout
+    }
+
+    void stopAndCloseEndTheSession()
+    {
+        connectCamera();
+        QTest::mouseClick(button("previewBtn"), Qt::LeftButton);
+        waitForTheLiveSessionOnly();
+        int ended = sessionsEnded();
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("StopBtn")), Qt::LeftButton);
+        QVERIFY(server->waitForLine(QStringLiteral("client-closed"), ended));
+        QTRY_VERIFY_WITH_TIMEOUT(isBlack(player), 5000);
+
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("playBtn")), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(showsColourBars(player), 10000);
+        ended = sessionsEnded();
+        QVERIFY(dialog->close());
+        QVERIFY(server->waitForLine(QStringLiteral("client-closed"), ended));
+    }
+
+    void disconnectingStopsAVisibleDialogOnly()
+    {
+        connectCamera();
+        QTest::mouseClick(button("previewBtn"), Qt::LeftButton);
+        waitForTheLiveSessionOnly();
+        int ended = sessionsEnded();
+        disconnectCamera();
+        QVERIFY(server->waitForLine(QStringLiteral("client-closed"), ended));
+
+        // Hidden with Escape, the stream goes on unseen and a disconnect leaves it alone.
+        connectCamera();
+        waitForTheLiveSessionOnly();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QTRY_VERIFY(!dialog->isVisible());
+        ended = sessionsEnded();
+        disconnectCamera();
+        QVERIFY(!server->waitForLine(QStringLiteral("client-closed"), ended, 1500));
+        QCOMPARE(openSessions(), 1);
+    }
+};
+
+HALVORINE_APP_TEST_MAIN(TestPreviewLive)
+#include "test_preview_live.moc"
