@@ -137,8 +137,9 @@ int Control(demux_t *demux, int query, va_list args)
         *va_arg(args, bool *) = false;
         return VLC_SUCCESS;
     case DEMUX_GET_PTS_DELAY: {
-        // libVLC buffers this long before showing the first frame, and plays
-        // every frame this long after its PCR: the media's network-caching.
+        // The media's network-caching: libVLC shows the first picture at once,
+        // then buffers this long before it plays on, each frame this long
+        // after its PCR.
         const int64_t cachingMs = var_InheritInteger(demux, "network-caching");
         *va_arg(args, int64_t *) = cachingMs * 1000;
         msg_Dbg(demux, "network-caching %lld ms", static_cast<long long>(cachingMs));
@@ -147,6 +148,13 @@ int Control(demux_t *demux, int query, va_list args)
     default:
         return VLC_EGENERIC;
     }
+}
+
+// The camera's password must not end up in a log file.
+std::string withoutCredentials(const std::string &location)
+{
+    const size_t at = location.find('@');
+    return at != std::string::npos && at < location.find('/') ? location.substr(at + 1) : location;
 }
 
 void destroySys(demux_sys_t *sys)
@@ -171,7 +179,8 @@ int Open(vlc_object_t *object)
 
     const int result = sys->packet ? sys->connection.open(url, kIoTimeoutUs) : AVERROR(ENOMEM);
     if (result < 0) {
-        msg_Err(demux, "cannot open rtsp://%s: %s", demux->psz_location, avErrorText(result).c_str());
+        msg_Err(demux, "cannot open rtsp://%s: %s", withoutCredentials(demux->psz_location).c_str(),
+                avErrorText(result).c_str());
         destroySys(sys);
         return VLC_EGENERIC;
     }

@@ -30,15 +30,6 @@ private slots:
         QCOMPARE(later.pcr, later.dts);
     }
 
-    void packetWithoutTimesGetsNone()
-    {
-        StreamClock clock(1);
-        const PacketTiming timing = clock.stamp(kVideo, AV_NOPTS_VALUE, AV_NOPTS_VALUE, kVideoClock);
-        QCOMPARE(timing.pts, VLC_TS_INVALID);
-        QCOMPARE(timing.dts, VLC_TS_INVALID);
-        QCOMPARE(timing.pcr, VLC_TS_INVALID);
-    }
-
     void pcrWaitsForTheStreamThatLags()
     {
         StreamClock clock(2);

@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kBytesPerLine = VlcPreview::kWidth * 4;
 constexpr int kMaxLogLines = 200;
+constexpr size_t kMaxKeptFrames = 100; // 4 s at 25 fps
 constexpr int kSilencePeak = 1000; // of 32767; the test tone is at half scale
 
 qint64 nowNs()
@@ -85,6 +86,8 @@ void VlcPreview::displayPicture(void *self, void *)
         return;
     preview->latestHash_ = hash;
     preview->latest_ = QImage(pixels.data(), kWidth, kHeight, kBytesPerLine, QImage::Format_RGB32).copy();
+    if (preview->frames_.size() < kMaxKeptFrames)
+        preview->frames_.push_back(preview->latest_);
     preview->frameTimesMs_.push_back((nowNs() - preview->playStartNs_) / 1000000);
     preview->changed_.notify_all();
 }
@@ -157,6 +160,12 @@ int VlcPreview::frameCount() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
     return static_cast<int>(frameTimesMs_.size());
+}
+
+std::vector<QImage> VlcPreview::frames() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return frames_;
 }
 
 QImage VlcPreview::latestFrame() const

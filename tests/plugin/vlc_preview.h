@@ -28,6 +28,7 @@ public:
     qint64 msUntilFrame(int number) const; // since play(), 1-based
     int frameCount() const;
     QImage latestFrame() const;
+    std::vector<QImage> frames() const; // the first 100 distinct pictures
     qint64 stopAndMeasureMs();
     bool ourModuleLogged() const; // halvorine_rtsp wrote to the log
     QString log() const;
@@ -48,6 +49,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     QImage latest_;
+    std::vector<QImage> frames_;
     size_t latestHash_ = 0;
     std::vector<qint64> frameTimesMs_;
     qint64 playStartNs_ = 0;
