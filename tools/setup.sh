@@ -11,7 +11,14 @@ HALVORINE_PACKAGES=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
     gstreamer1.0-plugins-bad gstreamer1.0-libav
     libx11-dev xvfb xauth xdotool x11-utils
-    binutils-mingw-w64-x86-64 desktop-file-utils
+    binutils-mingw-w64-x86-64 desktop-file-utils ffmpeg
+)
+
+# What the other builds of the CI matrix need on top (tools/ci-matrix.sh): Qt 6 and its
+# platform plugins (xcb for the tests under Xvfb, offscreen for the rest). The sanitizer
+# build needs nothing more: GCC's ASan and UBSan run-times come with build-essential.
+HALVORINE_MATRIX_PACKAGES=(
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
 )
 
 halvorine_missing_packages() {
@@ -34,11 +41,19 @@ halvorine_install_packages() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# halvorine_build DIR [cmake options...]: configures and builds into DIR.
+halvorine_build() {
+    local dir=$1
+    shift
+    local jobs
+    jobs=$(nproc 2>/dev/null || echo 2)
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$dir" -j"$jobs"
+}
+
 # halvorine_setup [extra packages...]: packages, configure, build into ./build.
 halvorine_setup() {
     halvorine_install_packages "${HALVORINE_PACKAGES[@]}" "$@"
-    local jobs
-    jobs=$(nproc 2>/dev/null || echo 2)
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo ${HALVORINE_CMAKE_ARGS:-}
-    cmake --build build -j"$jobs"
+    # shellcheck disable=SC2086 # HALVORINE_CMAKE_ARGS is a list of words by design
+    halvorine_build build ${HALVORINE_CMAKE_ARGS:-}
 }
