@@ -2,6 +2,7 @@
 // live, first run, and saved cameras across a restart. Each case starts this same
 // binary again in a "phase" that builds the real application object.
 #include "app/corvanta.h"
+#include "app/platform.h"
 #include "testenvironment.h"
 
 #include <QComboBox>
@@ -152,6 +153,29 @@ private slots:
         QCOMPARE(again.lines.value(1), QByteArray("192.0.2.10"));
         QCOMPARE(runChild(program, {"load", "Kapelle Süd"}, environment()).lines.value(1),
                  QString("cam.example ü").toUtf8());
+    }
+
+    void linuxPrefersTheX11PlatformUnlessTheUserChose()
+    {
+        const QByteArray saved = qgetenv("QT_QPA_PLATFORM");
+        char program[] = "halvorine-remote";
+        char option[] = "-platform";
+        char value[] = "wayland";
+        char *plain[] = {program, nullptr};
+        char *chosen[] = {program, option, value, nullptr};
+
+        qunsetenv("QT_QPA_PLATFORM");
+        Platform::preferNativeWindowPlatform(1, plain);
+        QCOMPARE(qgetenv("QT_QPA_PLATFORM"), QByteArray("xcb"));
+
+        qunsetenv("QT_QPA_PLATFORM");
+        Platform::preferNativeWindowPlatform(3, chosen);
+        QVERIFY(qgetenv("QT_QPA_PLATFORM").isEmpty());
+
+        qputenv("QT_QPA_PLATFORM", "wayland");
+        Platform::preferNativeWindowPlatform(1, plain);
+        QCOMPARE(qgetenv("QT_QPA_PLATFORM"), QByteArray("wayland"));
+        qputenv("QT_QPA_PLATFORM", saved);
     }
 
     void brokenSettingsStillStart()
