@@ -1,0 +1,115 @@
+// Memory: the remote's resident memory idle, and across 10,000 press/release cycles on
+// an arrow against a peer that answers every message as a camera does (ACK 90 41 FF,
+// then completion 90 51 FF), read at every quarter. The remote reads and drops those
+// answers; any growth across the cycles would be a leak in the control path. The
+// figure is the bench process's, which is the real application object and window plus
+// the peer's thread and its stamp buffer (allocated and touched before the first read).
+#include "benchhome.h"
+#include "benchoptions.h"
+#include "loopbackpeer.h"
+#include "remotedriver.h"
+#include "residentmemory.h"
+#include "resultfile.h"
+
+#include "app/corvanta.h"
+
+#include <QAbstractButton>
+#include <QJsonArray>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int readings = 4;
+
+QString mebibytes(qint64 bytes)
+{
+    return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" MiB");
+}
+
+// Lets the answers and any deferred work drain before memory is read.
+qint64 settledResidentBytes()
+{
+    RemoteDriver::settle(300);
+    return residentBytes();
+}
+
+bool cycle(QAbstractButton *arrow, const LoopbackPeer &peer)
+{
+    const std::size_t before = peer.arrivals();
+    RemoteDriver::press(arrow);
+    if (!RemoteDriver::runUntil([&] { return peer.arrivals() >= before + 1; }, 5000))
+        return false;
+    RemoteDriver::release(arrow);
+    return RemoteDriver::runUntil([&] { return peer.arrivals() >= before + 2; }, 5000);
+}
+
+int fail(const char *what)
+{
+    std::fprintf(stderr, "bench_memory: %s\n", what);
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const BenchOptions options(argc, argv);
+    const int cycles = options.number(QStringLiteral("cycles"), 10000);
+    BenchHome home;
+    prepareLikeTheProgram(argc, argv);
+    Corvanta app(argc, argv);
+    RemoteDriver driver;
+    if (!driver.window() || !driver.showAndWaitUntilExposed(10000))
+        return fail("the main window did not show");
+
+    LoopbackPeer::Options peerOptions;
+    peerOptions.address = "127.0.0.62";
+    peerOptions.answer = true;
+    peerOptions.capacity = static_cast<std::size_t>(cycles) * 2 + 16;
+    LoopbackPeer peer(peerOptions);
+    std::string error;
+    if (!peer.start(error))
+        return fail(error.c_str());
+    peer.setArrivalHook(RemoteDriver::eventLoopWaker());
+
+    const qint64 idle = settledResidentBytes();
+    if (!driver.connectTo(QStringLiteral("127.0.0.62"), peer, 10000))
+        return fail("the remote did not connect to its peer");
+    auto *arrow = driver.widget<QAbstractButton>("upBtn");
+    QJsonArray atCycles;
+    QJsonArray rss;
+    QString series;
+    for (int reading = 0; reading <= readings; ++reading) {
+        const int done = cycles * reading / readings;
+        const qint64 bytes = settledResidentBytes();
+        atCycles.append(done);
+        rss.append(bytes);
+        series += (reading ? QStringLiteral(", ") : QString()) + mebibytes(bytes);
+        if (reading == readings)
+            break;
+        for (int i = done; i < cycles * (reading + 1) / readings; ++i) {
+            if (!cycle(arrow, peer))
+                return fail("a message did not arrive in time");
+        }
+    }
+    const auto grown = [&](int from) { return static_cast<qint64>(rss.last().toDouble() - rss.at(from).toDouble()); };
+    // A few pages more or less are the allocator's business, not a leak.
+    const qint64 tolerance = 256 * 1024;
+    ResultFile result(QStringLiteral("memory"));
+    result.addRow({QStringLiteral("Resident memory, idle (window shown, not connected)"), mebibytes(idle), QString(),
+                   QString(), QString()});
+    result.addRow({QStringLiteral("RSS after 0 / 2,500 / 5,000 / 7,500 / 10,000 press/release cycles"), series,
+                   QString(),
+                   QStringLiteral("no growth: %1 from 0, %2 from 2,500 (±0.25 MiB)")
+                       .arg(mebibytes(grown(0)), mebibytes(grown(1))),
+                   verdict(grown(0) <= tolerance)});
+    result.setFigure(QStringLiteral("idle_rss_bytes"), idle);
+    result.setFigure(QStringLiteral("cycles"), atCycles);
+    result.setFigure(QStringLiteral("rss_bytes"), rss);
+    result.setFigure(QStringLiteral("messages_answered"), static_cast<qint64>(peer.arrivals()));
+    result.write(options.outDirectory());
+    QTextStream(stdout) << "memory: idle " << mebibytes(idle) << ", cycles " << series << "\n";
+    return 0;
+}

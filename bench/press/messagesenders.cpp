@@ -1,0 +1,102 @@
+#include "messagesenders.h"
+
+#include "loopbackpeer.h"
+#include "remotedriver.h"
+
+#include <QAbstractButton>
+#include <QTcpSocket>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+const QByteArray driveUpMessage = QByteArray::fromHex("810106010E0E0301FF");
+const QByteArray stopMessage = QByteArray::fromHex("8101060118140303FF");
+
+namespace {
+constexpr int arrivalTimeoutMs = 5000;
+} // namespace
+
+PosixSender::~PosixSender()
+{
+    if (socketFd >= 0)
+        ::close(socketFd);
+}
+
+bool PosixSender::connectTo(const char *address, unsigned short port)
+{
+    socketFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in where {};
+    where.sin_family = AF_INET;
+    where.sin_port = htons(port);
+    ::inet_pton(AF_INET, address, &where.sin_addr);
+    return ::connect(socketFd, reinterpret_cast<sockaddr *>(&where), sizeof where) == 0;
+}
+
+void PosixSender::press()
+{
+    (void)!::write(socketFd, driveUpMessage.constData(), static_cast<size_t>(driveUpMessage.size()));
+}
+
+void PosixSender::release()
+{
+    (void)!::write(socketFd, stopMessage.constData(), static_cast<size_t>(stopMessage.size()));
+}
+
+bool PosixSender::waitForArrivals(const LoopbackPeer &peer, std::size_t count)
+{
+    return peer.waitForArrivals(count, arrivalTimeoutMs);
+}
+
+QtSocketSender::QtSocketSender()
+    : socket(new QTcpSocket())
+{
+}
+
+QtSocketSender::~QtSocketSender()
+{
+    delete socket;
+}
+
+bool QtSocketSender::connectTo(const char *address, unsigned short port)
+{
+    socket->connectToHost(QString::fromLatin1(address), port);
+    return RemoteDriver::runUntil([&] { return socket->state() == QAbstractSocket::ConnectedState; },
+                                  arrivalTimeoutMs);
+}
+
+void QtSocketSender::press()
+{
+    socket->write(driveUpMessage);
+}
+
+void QtSocketSender::release()
+{
+    socket->write(stopMessage);
+}
+
+bool QtSocketSender::waitForArrivals(const LoopbackPeer &peer, std::size_t count)
+{
+    return RemoteDriver::runUntil([&] { return peer.arrivals() >= count; }, arrivalTimeoutMs);
+}
+
+ArrowButtonSender::ArrowButtonSender(QAbstractButton *arrow)
+    : arrow(arrow)
+{
+}
+
+void ArrowButtonSender::press()
+{
+    RemoteDriver::press(arrow);
+}
+
+void ArrowButtonSender::release()
+{
+    RemoteDriver::release(arrow);
+}
+
+bool ArrowButtonSender::waitForArrivals(const LoopbackPeer &peer, std::size_t count)
+{
+    return RemoteDriver::runUntil([&] { return peer.arrivals() >= count; }, arrivalTimeoutMs);
+}

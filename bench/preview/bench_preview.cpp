@@ -1,0 +1,198 @@
+// Preview: from the operator's click on Preview (camera connected) until the test
+// pattern's colour bars are on the screen inside the preview's player frame, beside
+// FFmpeg's wall time to its first decoded frame of the same stream. Also the remote's
+// resident memory before the preview and while it plays. Needs root (port 554).
+#include "framewatcher.h"
+#include "testserver.h"
+
+#include "benchhome.h"
+#include "benchoptions.h"
+#include "loopbackpeer.h"
+#include "monotonic.h"
+#include "remotedriver.h"
+#include "residentmemory.h"
+#include "resultfile.h"
+#include "summary.h"
+
+#include "app/corvanta.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QTextStream>
+
+#include <cstdio>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+
+const QString cameraAddress = QStringLiteral("127.0.0.63");
+// How often the screen is read while waiting; the figure is late by at most this.
+constexpr int grabIntervalMs = 5;
+constexpr int frameTimeoutMs = 20000;
+
+struct PreviewTimes
+{
+    std::vector<std::int64_t> remote, ffmpeg, clickReturns;
+    qint64 rssBefore = -1, rssPlaying = -1;
+};
+
+QDialog *previewDialog()
+{
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == QLatin1String("PreviewDlg"))
+            return qobject_cast<QDialog *>(top);
+    }
+    return nullptr;
+}
+
+// One click on Preview until the bars show; the dialog is left open. Also notes how
+// long the click's own handling held the GUI thread.
+std::int64_t clickUntilVisible(RemoteDriver &driver, FrameWatcher &watcher, PreviewTimes &times)
+{
+    auto *previewButton = driver.widget<QAbstractButton>("previewBtn");
+    const std::int64_t start = monotonicNanos();
+    RemoteDriver::click(previewButton);
+    times.clickReturns.push_back(monotonicNanos() - start);
+    QFrame *player = nullptr;
+    const bool visible = RemoteDriver::pollUntil(
+        [&] {
+            QDialog *dialog = previewDialog();
+            player = dialog ? dialog->findChild<QFrame *>(QStringLiteral("player")) : nullptr;
+            return player && player->internalWinId() && watcher.showsColourBars(player->internalWinId());
+        },
+        grabIntervalMs, frameTimeoutMs);
+    return visible ? monotonicNanos() - start : -1;
+}
+
+// Closes the preview as the operator does, and waits until it is off the screen.
+void closePreview()
+{
+    if (QDialog *dialog = previewDialog())
+        dialog->close();
+    RemoteDriver::settle(500);
+}
+
+// FFmpeg's own time to its first decoded frame: the whole process, start to exit.
+std::int64_t ffmpegFirstFrame(const QString &url)
+{
+    const QByteArray source = url.toUtf8();
+    const char *arguments[] = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-i",
+                               source.constData(), "-frames:v", "1", "-f", "null", "-", nullptr};
+    pid_t pid = 0;
+    const std::int64_t start = monotonicNanos();
+    if (posix_spawnp(&pid, "ffmpeg", nullptr, nullptr, const_cast<char **>(arguments), environ) != 0)
+        return -1;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const std::int64_t ended = monotonicNanos();
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ended - start : -1;
+}
+
+// Remote and FFmpeg take turns, so that a change of load falls on both alike. The
+// last remote preview is left playing for a few seconds to read its memory.
+bool measure(RemoteDriver &driver, FrameWatcher &watcher, const QString &url, int runs, PreviewTimes &times)
+{
+    times.rssBefore = residentBytes();
+    for (int run = 0; run < runs; ++run) {
+        const std::int64_t remote = clickUntilVisible(driver, watcher, times);
+        if (remote < 0)
+            return false;
+        times.remote.push_back(remote);
+        if (run == runs - 1) {
+            RemoteDriver::settle(3000);
+            times.rssPlaying = residentBytes();
+        }
+        closePreview();
+        const std::int64_t ffmpeg = ffmpegFirstFrame(url);
+        if (ffmpeg < 0)
+            return false;
+        times.ffmpeg.push_back(ffmpeg);
+    }
+    return true;
+}
+
+QString mebibytes(qint64 bytes)
+{
+    return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" MiB");
+}
+
+void report(const PreviewTimes &times, int runs, const QString &out)
+{
+    const Summary remote = summarize(times.remote);
+    const Summary ffmpeg = summarize(times.ffmpeg);
+    ResultFile result(QStringLiteral("preview"));
+    result.addRow({QStringLiteral("Preview click → colour bars visible in player (median of %1)").arg(runs),
+                   formatMicros(remote.medianMicros),
+                   formatMicros(ffmpeg.medianMicros) + QStringLiteral(" ffmpeg to 1st decoded frame"),
+                   QStringLiteral("≤ ffmpeg"), verdict(remote.medianMicros <= ffmpeg.medianMicros)});
+    result.addRow({QStringLiteral("  of which the click's own handling (GUI thread busy)"),
+                   formatMicros(summarize(times.clickReturns).medianMicros), QString(), QString(), QString()});
+    result.addRow({QStringLiteral("Resident memory, connected / while a preview plays"),
+                   mebibytes(times.rssBefore) + QStringLiteral(" / ") + mebibytes(times.rssPlaying), QString(),
+                   QString(), QString()});
+    result.setFigure(QStringLiteral("runs"), runs);
+    result.setFigure(QStringLiteral("remote_click_to_visible"), remote.toJson());
+    result.setFigure(QStringLiteral("ffmpeg_first_frame"), ffmpeg.toJson());
+    result.setFigure(QStringLiteral("remote_click_returns"), summarize(times.clickReturns).toJson());
+    result.setFigure(QStringLiteral("grab_interval_ms"), grabIntervalMs);
+    result.setFigure(QStringLiteral("rss_connected_bytes"), times.rssBefore);
+    result.setFigure(QStringLiteral("rss_playing_bytes"), times.rssPlaying);
+    result.write(out);
+    QTextStream(stdout) << "preview: remote " << formatMicros(remote.medianMicros) << ", ffmpeg "
+                        << formatMicros(ffmpeg.medianMicros) << "\n";
+}
+
+int skip(const QString &out, const QString &why)
+{
+    ResultFile result(QStringLiteral("preview"));
+    result.addRow({QStringLiteral("Preview click → colour bars visible in player"), QStringLiteral("not measured"),
+                   QString(), QString(), why});
+    result.write(out);
+    std::fprintf(stderr, "bench_preview: %s\n", qPrintable(why));
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const BenchOptions options(argc, argv);
+    const int runs = options.number(QStringLiteral("runs"), 10);
+    const QString out = options.outDirectory();
+    if (geteuid() != 0)
+        return skip(out, QStringLiteral("skipped: port 554 needs root"));
+    BenchHome home;
+    prepareLikeTheProgram(argc, argv);
+    Corvanta app(argc, argv);
+    RemoteDriver driver;
+    FrameWatcher watcher;
+    if (!driver.window() || !watcher.isOpen() || !driver.showAndWaitUntilExposed(10000))
+        return skip(out, QStringLiteral("failed: the main window did not show"));
+
+    LoopbackPeer::Options peerOptions;
+    peerOptions.address = cameraAddress.toStdString();
+    LoopbackPeer peer(peerOptions);
+    std::string peerError;
+    if (!peer.start(peerError))
+        return skip(out, QStringLiteral("failed: peer: ") + QString::fromStdString(peerError));
+    peer.setArrivalHook(RemoteDriver::eventLoopWaker());
+    TestServer server(cameraAddress);
+    QString serverError;
+    if (!server.start(QCoreApplication::applicationDirPath() + QStringLiteral("/rtsp-test-server"), serverError))
+        return skip(out, QStringLiteral("failed: rtsp-test-server: ") + serverError);
+    if (!driver.connectTo(cameraAddress, peer, 10000))
+        return skip(out, QStringLiteral("failed: the remote did not connect to its peer"));
+
+    PreviewTimes times;
+    if (!measure(driver, watcher, server.url(), runs, times))
+        return skip(out, QStringLiteral("failed: no picture within %1 s, or ffmpeg failed").arg(frameTimeoutMs / 1000));
+    report(times, runs, out);
+    return 0;
+}
