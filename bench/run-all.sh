@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Runs every benchmark once against an already built tree, each bench binary under an
+# X server of its own, then prints one table and writes BUILD/bench/results.json.
+# Usage: bench/run-all.sh [BUILD_DIR]   (bench/run builds first, then calls this)
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-build}" && pwd)
+bin=$build/bin
+out=$build/bench
+with_xvfb=$here/../tests/with-xvfb
+mkdir -p "$out/logs"
+rm -f "$out"/*.json
+
+load_before=$(cat /proc/loadavg)
+names=()
+
+# run_bench NAME BINARY [ARGS...]: one bench binary; its libVLC and Qt chatter goes to
+# a log, its one summary line to the terminal. A bench that fails leaves no result
+# file and shows as "failed" in the table; the others still run.
+run_bench() {
+    local name=$1
+    shift
+    names+=("$name")
+    echo "bench: $name ..."
+    if ! timeout 900 "$with_xvfb" "$bin/$1" "${@:2}" --out "$out" >"$out/logs/$name.out" 2>"$out/logs/$name.err"; then
+        echo "bench: $name failed, see $out/logs/$name.err"
+    fi
+    cat "$out/logs/$name.out"
+}
+
+run_bench press bench_press --pairs 2000
+run_bench startup bench_startup --runs 10
+run_bench preview bench_preview --runs 10
+for cameras in 10 100 1000 10000; do
+    run_bench "saved-$cameras" bench_saved --cameras "$cameras" --saves 15
+done
+run_bench memory bench_memory --cycles 10000
+
+echo
+"$bin/bench_report" "$out" "$load_before" "${names[@]}"
