@@ -19,8 +19,11 @@
 namespace {
 
 // Bounds every socket wait: a server that stops answering or sending ends the
-// input after this long. Stop does not wait for it (see RtspConnection).
-constexpr int64_t kIoTimeoutUs = 5 * CLOCK_FREQ;
+// input after about twice this long (measured with libavformat 59). The
+// program may set it per media (":halvorine-rtsp-timeout=N"). Stop does not
+// wait for it (see RtspConnection).
+constexpr const char *kTimeoutOption = "halvorine-rtsp-timeout";
+constexpr int kDefaultTimeoutSeconds = 5;
 
 struct Track {
     es_out_id_t *es = nullptr;
@@ -177,7 +180,8 @@ int Open(vlc_object_t *object)
         return VLC_ENOMEM;
     sys->packet = av_packet_alloc();
 
-    const int result = sys->packet ? sys->connection.open(url, kIoTimeoutUs) : AVERROR(ENOMEM);
+    const int64_t timeoutUs = var_InheritInteger(demux, kTimeoutOption) * CLOCK_FREQ;
+    const int result = sys->packet ? sys->connection.open(url, timeoutUs) : AVERROR(ENOMEM);
     if (result < 0) {
         msg_Err(demux, "cannot open rtsp://%s: %s", withoutCredentials(demux->psz_location).c_str(),
                 avErrorText(result).c_str());
@@ -214,4 +218,7 @@ vlc_module_begin()
     set_capability("access_demux", 1)
     add_shortcut("rtsp")
     set_callbacks(Open, Close)
+    add_integer(kTimeoutOption, kDefaultTimeoutSeconds, "RTSP timeout (seconds)",
+                "How long to wait for a silent RTSP server before the input ends.", true)
+        change_integer_range(1, 600)
 vlc_module_end()

@@ -15,6 +15,7 @@ const QString kAddress = QStringLiteral("127.0.0.33");
 const QString kUrl = QStringLiteral("rtsp://127.0.0.33/1");
 constexpr int kTimeoutMs = 5000;
 constexpr qint64 kMaxStopMs = 1000;
+constexpr int kSilenceTimeoutMs = 4000; // twice the 1 s socket timeout set below, and some
 } // namespace
 
 #define VERIFY_PROMPT_STOP(preview)                                                   \
@@ -71,7 +72,23 @@ private slots:
         QVERIFY2(server.waitForEvent("client-closed", kTimeoutMs), qPrintable(server.diagnostics()));
     }
 
-    // A frozen server keeps the connection open and sends nothing.
+    // A frozen server keeps the connection open and sends nothing: the
+    // plugin's socket timeout (here 1 s instead of 5) ends the input.
+    void serverFallingSilentEndsInput()
+    {
+        TestServer server(kAddress);
+        START_TEST_SERVER(server);
+        VlcPreview preview({QStringLiteral(":halvorine-rtsp-timeout=1")});
+        preview.play(kUrl);
+        QVERIFY2(preview.waitForFrames(3, kTimeoutMs), qPrintable(preview.log()));
+        server.freeze();
+        QElapsedTimer silence;
+        silence.start();
+        QVERIFY2(preview.waitForEnd(kSilenceTimeoutMs), qPrintable(preview.log()));
+        qInfo("input ended %lld ms after the server fell silent", silence.elapsed());
+        VERIFY_PROMPT_STOP(preview);
+    }
+
     void stopWhileServerIsSilent()
     {
         TestServer server(kAddress);

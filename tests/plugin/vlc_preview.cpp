@@ -33,7 +33,8 @@ VlcPreview::VlcPreview(const QStringList &mediaOptions)
     qputenv("VLC_PLUGIN_PATH", HALVORINE_PLUGIN_DIR);
     const char *args[] = {"--no-video-title-show", "--no-stats", "--no-snapshot-preview"};
     vlc_ = libvlc_new(sizeof args / sizeof *args, args);
-    Q_ASSERT(vlc_);
+    if (!vlc_)
+        qFatal("libvlc_new() failed");
     libvlc_log_set(vlc_, &VlcPreview::onLog, this);
     player_ = libvlc_media_player_new(vlc_);
     libvlc_video_set_callbacks(player_, &VlcPreview::lockPicture, nullptr, &VlcPreview::displayPicture, this);
