@@ -17,6 +17,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QLocale>
 #include <QTextStream>
 
 #include <cstdio>
@@ -92,15 +93,24 @@ void report(int cameras, int saves, const SaveTimes &ui, const StoreTimes &store
     const Summary write = summarize(store.fileWrite);
     const Summary names = summarize(store.names);
     ResultFile result(QStringLiteral("saved-%1").arg(cameras));
+    const QString count = QLocale(QLocale::English).toString(cameras);
+    const QString storeAlone = QStringLiteral("store alone: save %1, file write %2, names() %3")
+                                   .arg(formatMicros(save.medianMicros), formatMicros(write.medianMicros),
+                                        formatMicros(names.medianMicros));
+    // The target is judged at 1,000 cameras, on the click and, apart, on the click
+    // together with the file write that QSettings defers to the next event-loop pass.
     const bool judged = cameras == 1000;
-    result.addRow({QStringLiteral("Save button with %1 saved: click / until idle (median of %2)")
-                       .arg(QLocale(QLocale::English).toString(cameras)).arg(saves),
+    result.addRow({QStringLiteral("Save button, %1 saved: save + list refill / until idle (median of %2)")
+                       .arg(count)
+                       .arg(saves),
                    formatMicros(click.medianMicros) + QStringLiteral(" / ") + formatMicros(idle.medianMicros),
-                   QStringLiteral("store alone: save %1 + file write %2; names() %3")
-                       .arg(formatMicros(save.medianMicros), formatMicros(write.medianMicros),
-                            formatMicros(names.medianMicros)),
-                   judged ? QStringLiteral("< 5 ms at 1,000 (until idle)") : QString(),
-                   judged ? verdict(idle.medianMicros < 5000.0) : QString()});
+                   storeAlone, judged ? QStringLiteral("< 5 ms (save + refill)") : QString(),
+                   judged ? verdict(click.medianMicros < 5000.0) : QString()});
+    if (judged) {
+        result.addRow({QStringLiteral("  the same, until idle: with QSettings' deferred file write"),
+                       formatMicros(idle.medianMicros), QString(), QStringLiteral("< 5 ms"),
+                       verdict(idle.medianMicros < 5000.0)});
+    }
     result.setFigure(QStringLiteral("cameras"), cameras);
     result.setFigure(QStringLiteral("saves"), saves);
     result.setFigure(QStringLiteral("button_click"), click.toJson());

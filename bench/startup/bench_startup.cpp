@@ -2,6 +2,7 @@
 // is mapped on the X server, beside a minimal Qt program that maps one empty
 // QMainWindow, and libVLC's instance creation timed apart in a process of its own.
 // Run under an X server with no other clients (tests/with-xvfb).
+#include "cachedpluginfolder.h"
 #include "mapwatcher.h"
 
 #include "benchhome.h"
@@ -27,10 +28,12 @@ std::string besideThisProgram(const char *argv0, const char *name)
         .toStdString();
 }
 
-// Runs the libVLC timer once; its own output is the figure.
-std::int64_t libvlcNewNanos(const std::string &timer)
+// Runs the libVLC timer once, on the program's module folder or on `folder`; its own
+// output is the figure.
+std::int64_t libvlcNewNanos(const std::string &timer, const QString &folder = QString())
 {
-    FILE *output = popen(timer.c_str(), "r");
+    const std::string command = folder.isEmpty() ? timer : timer + " '" + folder.toStdString() + "'";
+    FILE *output = popen(command.c_str(), "r");
     if (!output)
         return -1;
     long long nanos = -1;
@@ -41,12 +44,12 @@ std::int64_t libvlcNewNanos(const std::string &timer)
 
 struct StartupTimes
 {
-    std::vector<std::int64_t> remote, minimal, libvlcNew;
+    std::vector<std::int64_t> remote, minimal, libvlcNew, libvlcNewCachedFolder;
 };
 
 // One of each per run, taking turns, so that a change of load hits all three alike.
 bool measure(MapWatcher &watcher, const std::string &remote, const std::string &minimal,
-             const std::string &timer, int runs, StartupTimes &times)
+             const std::string &timer, const CachedPluginFolder &cached, int runs, StartupTimes &times)
 {
     for (int run = -1; run < runs; ++run) { // run -1 warms the page cache
         const std::int64_t remoteNanos = watcher.timeToFirstMap(remote, mapTimeoutMs);
@@ -56,10 +59,13 @@ bool measure(MapWatcher &watcher, const std::string &remote, const std::string &
         const std::int64_t vlcNanos = libvlcNewNanos(timer);
         if (remoteNanos < 0 || minimalNanos < 0 || vlcNanos < 0)
             return false;
+        const std::int64_t cachedNanos = cached.isReady() ? libvlcNewNanos(timer, cached.path()) : -1;
         if (run >= 0) {
             times.remote.push_back(remoteNanos);
             times.minimal.push_back(minimalNanos);
             times.libvlcNew.push_back(vlcNanos);
+            if (cachedNanos >= 0)
+                times.libvlcNewCachedFolder.push_back(cachedNanos);
         }
     }
     return true;
@@ -80,6 +86,12 @@ void report(const StartupTimes &times, int runs, const QString &out)
     result.addRow({QStringLiteral("  of which libvlc_new (own process, same plugin path)"),
                    formatMicros(vlc.medianMicros) + QStringLiteral(" (%1 %)").arg(share, 0, 'f', 0), QString(),
                    QString(), QString()});
+    if (!times.libvlcNewCachedFolder.empty()) {
+        const Summary cached = summarize(times.libvlcNewCachedFolder);
+        result.addRow({QStringLiteral("  libvlc_new if the plugin folder had its own module cache"),
+                       formatMicros(cached.medianMicros), QString(), QString(), QString()});
+        result.setFigure(QStringLiteral("libvlc_new_cached_plugin_folder"), cached.toJson());
+    }
     result.setFigure(QStringLiteral("runs"), runs);
     result.setFigure(QStringLiteral("remote_to_mapped"), remote.toJson());
     result.setFigure(QStringLiteral("minimal_to_mapped"), minimal.toJson());
@@ -104,10 +116,11 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "bench_startup: no X display\n");
         return 1;
     }
+    const CachedPluginFolder cached(QString::fromStdString(besideThisProgram(argv[0], "plugins")));
     StartupTimes times;
     if (!measure(watcher, besideThisProgram(argv[0], "halvorine-remote"),
                  besideThisProgram(argv[0], "bench_minimal_window"), besideThisProgram(argv[0], "bench_vlc_new_time"),
-                 runs, times)) {
+                 cached, runs, times)) {
         std::fprintf(stderr, "bench_startup: a program did not map its window or libVLC did not start\n");
         return 1;
     }

@@ -1,6 +1,7 @@
 // Prints how long libvlc_new(0, NULL) takes, in nanoseconds, with VLC_PLUGIN_PATH set
 // the way the remote sets it (the "plugins" folder beside the executable), so the
-// start-up benchmark can report libVLC's share of the remote's start apart.
+// start-up benchmark can report libVLC's share of the remote's start apart. An
+// argument names another module folder instead.
 #include "monotonic.h"
 
 #include <vlc/vlc.h>
@@ -22,9 +23,10 @@ std::string pluginFolderBesideExecutable()
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
-    setenv("VLC_PLUGIN_PATH", pluginFolderBesideExecutable().c_str(), 1);
+    const std::string folder = argc > 1 ? argv[1] : pluginFolderBesideExecutable();
+    setenv("VLC_PLUGIN_PATH", folder.c_str(), 1);
     const std::int64_t start = monotonicNanos();
     libvlc_instance_t *vlc = libvlc_new(0, nullptr);
     const std::int64_t created = monotonicNanos();
