@@ -68,9 +68,7 @@ class TestTogether : public QObject
 private slots:
     void initTestCase()
     {
-        for (QWidget *top : QApplication::topLevelWidgets())
-            if (auto *main = qobject_cast<QMainWindow *>(top))
-                window = main;
+        window = applicationMainWindow();
         QVERIFY(window);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));

@@ -81,9 +81,7 @@ class TestController : public QObject
 private slots:
     void initTestCase()
     {
-        for (QWidget *top : QApplication::topLevelWidgets())
-            if (auto *main = qobject_cast<QMainWindow *>(top))
-                window = main;
+        window = applicationMainWindow();
         QVERIFY(window);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));

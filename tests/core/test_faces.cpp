@@ -1,6 +1,7 @@
 // What the operator sees on a real X server: each arrow button shows its own face
 // when idle, under the mouse and pressed, and the Connect button its red light.
 #include "apptestmain.h"
+#include "screengrab.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -10,25 +11,15 @@
 
 namespace {
 
-// The pixels of the widget as the X server shows them.
-QImage onScreen(QWidget *widget)
-{
-    const QPoint origin = widget->mapToGlobal(QPoint(0, 0));
-    return widget->screen()->grabWindow(0, origin.x(), origin.y(), widget->width(), widget->height()).toImage();
-}
-
-bool near(const QColor &actual, const QColor &expected, int tolerance = 6)
-{
-    return qAbs(actual.red() - expected.red()) <= tolerance && qAbs(actual.green() - expected.green()) <= tolerance
-        && qAbs(actual.blue() - expected.blue()) <= tolerance;
-}
+constexpr int faceTolerance = 6;
 
 // The face's grey shows at the left edge; the arrow in the middle is cut out, so
 // the window's #333333 shows through it.
 bool showsFace(QWidget *button, const QColor &face)
 {
-    const QImage image = onScreen(button);
-    return near(image.pixelColor(4, 22), face) && near(image.pixelColor(22, 22), QColor(0x33, 0x33, 0x33));
+    const QImage image = grabFromScreen(button);
+    return colourNear(image.pixelColor(4, 22), face, faceTolerance)
+        && colourNear(image.pixelColor(22, 22), QColor(0x33, 0x33, 0x33), faceTolerance);
 }
 
 } // namespace
@@ -42,9 +33,7 @@ class TestFaces : public QObject
 private slots:
     void initTestCase()
     {
-        for (QWidget *top : QApplication::topLevelWidgets())
-            if (auto *main = qobject_cast<QMainWindow *>(top))
-                window = main;
+        window = applicationMainWindow();
         QVERIFY(window);
         window->move(100, 100);
         window->show();
@@ -84,12 +73,12 @@ private slots:
         int count = 0;
         QTRY_VERIFY_WITH_TIMEOUT(
             [&] {
-                const QImage image = onScreen(connectBtn);
+                const QImage image = grabFromScreen(connectBtn);
                 red = QRect();
                 count = 0;
                 for (int y = 0; y < image.height(); ++y)
                     for (int x = 0; x < image.width(); ++x)
-                        if (near(image.pixelColor(x, y), Qt::red, 40)) {
+                        if (colourNear(image.pixelColor(x, y), Qt::red, 40)) {
                             red |= QRect(x, y, 1, 1);
                             ++count;
                         }

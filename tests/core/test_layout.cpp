@@ -108,16 +108,6 @@ QStringList arrowRules(const QString &image)
         "QPushButton:pressed{width:44px;height:44px;background:url('%1')centerbottomno-repeat}").arg(image));
 }
 
-QMainWindow *mainWindow()
-{
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget *widget : windows) {
-        if (auto *window = qobject_cast<QMainWindow *>(widget))
-            return window;
-    }
-    return nullptr;
-}
-
 QStringList childWidgetNames(const QObject *parent)
 {
     QStringList names;
@@ -160,7 +150,7 @@ class TestLayout : public QObject
 private slots:
     void initTestCase()
     {
-        window = mainWindow();
+        window = applicationMainWindow();
         QVERIFY(window);
         central = window->centralWidget();
         QVERIFY(central);

@@ -3,6 +3,7 @@
 // binary again in a "phase" that builds the real application object.
 #include "app/corvanta.h"
 #include "app/platform.h"
+#include "apptestmain.h"
 #include "testenvironment.h"
 
 #include <QComboBox>
@@ -19,14 +20,6 @@
 #include <cstring>
 
 namespace {
-
-QMainWindow *findMainWindow()
-{
-    for (QWidget *top : QApplication::topLevelWidgets())
-        if (auto *window = qobject_cast<QMainWindow *>(top))
-            return window;
-    return nullptr;
-}
 
 template <typename T = QPushButton>
 T *widget(QMainWindow *window, const char *name)
@@ -46,7 +39,7 @@ int runPhase(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     const QByteArray phase = argv[2];
     Corvanta app(argc, argv);
-    QMainWindow *window = findMainWindow();
+    QMainWindow *window = applicationMainWindow();
     if (!window)
         return 3;
     if (phase == "env") {

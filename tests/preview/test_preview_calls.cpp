@@ -57,13 +57,6 @@ class TestPreviewCalls : public QObject
     ModalCatcher *boxes = nullptr;
     std::unique_ptr<Host> host;
 
-    QMainWindow *appWindow()
-    {
-        for (QWidget *top : QApplication::topLevelWidgets())
-            if (qobject_cast<MainWindow *>(top))
-                return static_cast<QMainWindow *>(top);
-        return nullptr;
-    }
     void clearRecords()
     {
         calls().clear();
@@ -268,7 +261,7 @@ private slots:
 
     void previewHooksOfTheMainWindow()
     {
-        QMainWindow *window = appWindow();
+        QMainWindow *window = applicationMainWindow();
         QVERIFY(window);
         auto *dialog = window->findChild<PreviewDlg *>();
         QVERIFY(dialog);

@@ -5,6 +5,7 @@
 #include "modalcatcher.h"
 #include "recordingpeer.h"
 #include "rtspserverprocess.h"
+#include "screengrab.h"
 #include "ui/previewdlg.h"
 
 #include <QApplication>
@@ -22,16 +23,6 @@ namespace {
 
 const QString cameraAddress = QStringLiteral("127.0.0.23");
 
-QImage onScreen(QWidget *widget)
-{
-    const QPoint origin = widget->mapToGlobal(QPoint(0, 0));
-    return widget->screen()->grabWindow(0, origin.x(), origin.y(), widget->width(), widget->height()).toImage();
-}
-
-bool near(const QColor &a, int r, int g, int b)
-{
-    return qAbs(a.red() - r) < 40 && qAbs(a.green() - g) < 40 && qAbs(a.blue() - b) < 40;
-}
 
 // Bars come out at 75 % or full strength depending on the renderer's range handling,
 // so each is told by which channels are lit.
@@ -45,7 +36,7 @@ bool lit(const QColor &c, bool r, bool g, bool b)
 // good share of the frame when the video is really drawn there.
 bool showsColourBars(QWidget *frame)
 {
-    const QImage image = onScreen(frame);
+    const QImage image = grabFromScreen(frame);
     int yellow = 0, cyan = 0, magenta = 0, samples = 0;
     for (int y = 4; y < image.height() / 2; y += 8)
         for (int x = 4; x < image.width() - 4; x += 8) {
@@ -60,10 +51,10 @@ bool showsColourBars(QWidget *frame)
 
 bool isBlack(QWidget *frame)
 {
-    const QImage image = onScreen(frame);
+    const QImage image = grabFromScreen(frame);
     for (int y = 8; y < image.height() - 8; y += 16)
         for (int x = 8; x < image.width() - 8; x += 16)
-            if (!near(image.pixelColor(x, y), 0, 0, 0))
+            if (!colourNear(image.pixelColor(x, y), Qt::black, 40))
                 return false;
     return true;
 }
@@ -111,9 +102,7 @@ class TestPreviewLive : public QObject
 private slots:
     void initTestCase()
     {
-        for (QWidget *top : QApplication::topLevelWidgets())
-            if (auto *main = qobject_cast<QMainWindow *>(top))
-                window = main;
+        window = applicationMainWindow();
         QVERIFY(window);
         dialog = window->findChild<PreviewDlg *>();
         player = dialog->findChild<QFrame *>(QStringLiteral("player"));

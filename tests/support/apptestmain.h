@@ -3,8 +3,21 @@
 
 #include "app/corvanta.h"
 #include "testenvironment.h"
+#include "ui/mainwindow.h"
 
+#include <QApplication>
+#include <QMainWindow>
 #include <QtTest>
+
+// The program's main window (tests may build other main windows of their own).
+inline QMainWindow *applicationMainWindow()
+{
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *widget : windows)
+        if (auto *window = qobject_cast<MainWindow *>(widget))
+            return window;
+    return nullptr;
+}
 
 // Builds the real application object, on a temporary settings home, and runs the
 // test class against it. Off-screen unless the test runs under an X server of its own.
