@@ -24,7 +24,6 @@
 
 #include <cstdio>
 #include <memory>
-#include <thread>
 
 namespace {
 
@@ -39,7 +38,6 @@ struct SeriesTimes
 // One way of sending, with its own peer on its own loopback address.
 struct Series
 {
-    QString label;
     MessageSender *sender;
     LoopbackPeer *peer;
     SeriesTimes times;
@@ -189,9 +187,9 @@ int main(int argc, char **argv)
         return fail("a floor client did not connect");
     ArrowButtonSender arrow(driver.widget<QAbstractButton>("upBtn"));
 
-    Series remote{QStringLiteral("remote"), &arrow, remotePeer.get(), {}};
-    Series posixFloor{QStringLiteral("posix"), &posix, posixPeer.get(), {}};
-    Series qtFloor{QStringLiteral("qtcpsocket"), &qtSocket, qtPeer.get(), {}};
+    Series remote{&arrow, remotePeer.get(), {}};
+    Series posixFloor{&posix, posixPeer.get(), {}};
+    Series qtFloor{&qtSocket, qtPeer.get(), {}};
     std::vector<Series *> all{&remote, &posixFloor, &qtFloor};
     if (!measureInRounds(all, pairs))
         return fail("a message did not arrive in time");
