@@ -46,7 +46,10 @@ std::string encodedVideo(const ServerOptions &o)
             + " ! video/x-h265,profile=main ! rtph265pay name=pay0 pt=96 config-interval=-1";
     if (o.codec == "mjpeg")
         return " ! jpegenc quality=85 ! rtpjpegpay name=pay0 pt=26";
-    return " ! x264enc tune=zerolatency speed-preset=ultrafast key-int-max=" + gop
+    // One slice a picture: with zerolatency's sliced threads each key frame comes in
+    // several slices, and the payloader's SPS/PPS before each one makes decoders
+    // see broken key frames.
+    return " ! x264enc tune=zerolatency speed-preset=ultrafast threads=1 key-int-max=" + gop
         + " ! video/x-h264,profile=constrained-baseline ! rtph264pay name=pay0 pt=96 config-interval=-1";
 }
 
