@@ -77,7 +77,9 @@ void Camera::sendCommand(const ViscaCommand &command)
     if (!socket->isOpen())
         return;
     // Never read past the decoded message, whatever the record claims.
-    const qint64 length = qBound<qint64>(0, command.byteCount, bytes.size());
+    // All three as qint64: Qt 6 adds mixed-type qBound overloads that make an explicit
+    // qBound<qint64> with an int, a qint32 and a qsizetype ambiguous.
+    const qint64 length = qBound(qint64(0), qint64(command.byteCount), qint64(bytes.size()));
     // The socket buffers the bytes and sends them from the event loop.
     socket->write(bytes.constData(), length);
 }
