@@ -31,7 +31,10 @@ VlcPreview::VlcPreview(const QStringList &mediaOptions)
     , pixels_(kBytesPerLine * kHeight)
 {
     qputenv("VLC_PLUGIN_PATH", HALVORINE_PLUGIN_DIR);
-    const char *args[] = {"--no-video-title-show", "--no-stats", "--no-snapshot-preview"};
+    // Under a loaded machine libVLC's decoder would otherwise skip the inverse DCT of
+    // late frames ("hurry up"), handing over grey, colourless pictures that say
+    // nothing about the input module.
+    const char *args[] = {"--no-video-title-show", "--no-stats", "--no-snapshot-preview", "--no-avcodec-hurry-up"};
     vlc_ = libvlc_new(sizeof args / sizeof *args, args);
     if (!vlc_)
         qFatal("libvlc_new() failed");
