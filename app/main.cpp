@@ -6,10 +6,7 @@
 int main(int argc, char *argv[])
 {
     Platform::preferNativeWindowPlatform(argc, argv);
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    // Always on in Qt 6; in Qt 5 it must be set before the application object exists.
-    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
-#endif
+    Platform::scaleForTheScreenAsQt5Does();
     QGuiApplication::setDesktopSettingsAware(true);
 
     int result = 0;

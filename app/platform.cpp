@@ -1,5 +1,7 @@
 #include "app/platform.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QtGlobal>
 #include <cstring>
 
@@ -36,6 +38,24 @@ void preferNativeWindowPlatform(int argc, char **argv)
 #else
     Q_UNUSED(argc);
     Q_UNUSED(argv);
+#endif
+}
+
+// The one place where the Qt 5.15 and Qt 6 builds need different calls to scale alike.
+void scaleForTheScreenAsQt5Does()
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    // Always on in Qt 6.
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+#else
+    // Qt 6 changed two defaults for fractional scales (125 %, 150 %): it passes the factor
+    // through instead of rounding it to a whole one, and where it does round up it shrinks
+    // the text to match. Both back to Qt 5.15's ways. The second has no call in Qt 6, only
+    // the variable; an operator's own QT_SCALE_FACTOR_ROUNDING_POLICY or
+    // QT_DPI_ADJUSTMENT_POLICY still wins.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+    if (!qEnvironmentVariableIsSet("QT_DPI_ADJUSTMENT_POLICY"))
+        qputenv("QT_DPI_ADJUSTMENT_POLICY", "AdjustUpOnly");
 #endif
 }
 

@@ -17,6 +17,11 @@ QString settingsFile(const QString &appDataDir);
 // Must run before the application object is built.
 void preferNativeWindowPlatform(int argc, char **argv);
 
+// Scales the windows for the screen's DPI as Qt 5.15 does, in the Qt 5.15 and the Qt 6
+// build alike, so the window has the same size and text in both on the same screen.
+// Must run before the application object is built.
+void scaleForTheScreenAsQt5Does();
+
 } // namespace Platform
 
 #endif

@@ -38,6 +38,8 @@ int runPhase(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     const QByteArray phase = argv[2];
+    if (phase == "scale")
+        Platform::scaleForTheScreenAsQt5Does();
     Corvanta app(argc, argv);
     QMainWindow *window = applicationMainWindow();
     if (!window)
@@ -58,6 +60,9 @@ int runPhase(int argc, char **argv)
         combo->setCurrentIndex(combo->findText(QString::fromUtf8(argv[3])));
         QTest::mouseClick(widget(window, "loadBtn"), Qt::LeftButton);
         print(widget<QLineEdit>(window, "ipEdit")->text().toUtf8());
+    } else if (phase == "scale") {
+        window->show();
+        print(QByteArray::number(window->devicePixelRatioF()) + ' ' + QByteArray::number(window->logicalDpiY()));
     } else {
         return 2;
     }
@@ -169,6 +174,34 @@ private slots:
         Platform::preferNativeWindowPlatform(1, plain);
         QCOMPARE(qgetenv("QT_QPA_PLATFORM"), QByteArray("wayland"));
         qputenv("QT_QPA_PLATFORM", saved);
+    }
+
+    // The Qt 5.15 build's scaling, in either build: a fractional factor rounds to a whole
+    // one; the text keeps the screen's DPI where the factor rounds down and the usual 96
+    // where it rounds up. (Qt 6 left alone draws 125 % at 1.25, and 150 % at 2 with
+    // 72-DPI text.)
+    void screenScaleIsQt5s_data()
+    {
+        QTest::addColumn<QString>("screenDpi");
+        QTest::addColumn<QByteArray>("ratioAndTextDpi");
+        QTest::newRow("100 %") << "96" << QByteArray("1 96");
+        QTest::newRow("125 %") << "120" << QByteArray("1 120");
+        QTest::newRow("150 %") << "144" << QByteArray("2 96");
+        QTest::newRow("175 %") << "168" << QByteArray("2 96");
+        QTest::newRow("200 %") << "192" << QByteArray("2 96");
+    }
+    void screenScaleIsQt5s()
+    {
+        QFETCH(QString, screenDpi);
+        QFETCH(QByteArray, ratioAndTextDpi);
+        QProcessEnvironment env = environment();
+        for (const char *own : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_SCALE_FACTOR_ROUNDING_POLICY",
+                                "QT_DPI_ADJUSTMENT_POLICY", "QT_ENABLE_HIGHDPI_SCALING", "QT_AUTO_SCREEN_SCALE_FACTOR"})
+            env.remove(QString::fromLatin1(own));
+        env.insert(QStringLiteral("QT_FONT_DPI"), screenDpi);
+        const PhaseResult result = runChild(QCoreApplication::applicationFilePath(), {"scale"}, env);
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.lines.value(0), ratioAndTextDpi);
     }
 
     void brokenSettingsStillStart()
