@@ -13,7 +13,25 @@
 #include <QPushButton>
 #include <QSignalSpy>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <cstddef>
+// From the ASan run-time; GCC does not ship compiler-rt's allocator_interface.h.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
 namespace {
+
+// What the process holds. Under ASan, freed blocks wait in its quarantine, so resident
+// memory grows whatever the remote does; the allocator's count of live bytes is the
+// figure that still says whether the remote keeps what it is sent.
+qint64 heldBytes()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return qint64(__sanitizer_get_current_allocated_bytes());
+#else
+    return residentBytes();
+#endif
+}
 
 const QHostAddress peerAddress(QStringLiteral("127.0.0.21"));
 // Nothing listens here: connection attempts are refused at once.
@@ -247,12 +265,12 @@ private slots:
         };
         QVERIFY(sendSome(16));
         QTRY_COMPARE_WITH_TIMEOUT(flood->bytesToWrite(), qint64(0), 20000);
-        const qint64 before = residentBytes();
+        const qint64 before = heldBytes();
         QVERIFY(before > 0);
         QVERIFY(sendSome(chunks));
         QTRY_COMPARE_WITH_TIMEOUT(flood->bytesToWrite(), qint64(0), 20000);
-        const qint64 after = residentBytes();
-        qInfo("resident memory before %.1f MiB, after 256 MiB from the peer %.1f MiB", before / 1048576.0,
+        const qint64 after = heldBytes();
+        qInfo("memory held before %.1f MiB, after 256 MiB from the peer %.1f MiB", before / 1048576.0,
               after / 1048576.0);
         QVERIFY2(after - before < 8 * 1024 * 1024, "the remote keeps what the camera sends");
         QCOMPARE(connectText(), QStringLiteral("Disconnect"));
