@@ -104,7 +104,8 @@ int main(int argc, char *argv[])
 
     HeadState head;
     SimServer control(head);
-    QObject::connect(&control, &SimServer::event, &log);
+    // Qt 6's headers bring in <cmath>, whose ::log makes a bare &log ambiguous.
+    QObject::connect(&control, &SimServer::event, static_cast<void (*)(const QString &)>(&log));
     if (!control.listen(options.address, options.controlPort)) {
         warn(QStringLiteral("cannot listen for VISCA on %1:%2: %3")
                  .arg(options.address.toString()).arg(options.controlPort).arg(control.errorString()));
