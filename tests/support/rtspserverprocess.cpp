@@ -50,7 +50,9 @@ bool RtspServerProcess::waitForLine(const QString &prefix, int seen, int timeout
             return false;
         // Short slices, so that a server that dies is noticed at once.
         QSignalSpy output(&process, &QProcess::readyReadStandardOutput);
-        output.wait(int(qBound<qint64>(1, deadline.remainingTime(), 200)));
+        // One type for all three: Qt 6's mixed-type qBound overloads make qBound<qint64>
+        // over int literals ambiguous.
+        output.wait(int(qBound(qint64(1), deadline.remainingTime(), qint64(200))));
         readLines();
     }
     return true;
