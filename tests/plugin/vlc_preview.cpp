@@ -121,7 +121,7 @@ void VlcPreview::onLog(void *self, int level, const libvlc_log_t *context, const
     const char *module = nullptr;
     libvlc_log_get_context(context, &module, nullptr, nullptr);
     const bool ours = module && std::strcmp(module, "halvorine_rtsp") == 0;
-    if (!ours && level < LIBVLC_WARNING)
+    if ((!ours && level < LIBVLC_WARNING) || !format)
         return;
     char text[512];
     std::vsnprintf(text, sizeof text, format, args);
