@@ -1,5 +1,7 @@
 #include "ui/previewdlgstyle.h"
 
+#include "ui/darkstyle.h"
+
 namespace PreviewDlgStyle {
 
 const char dialogSheet[] =
@@ -10,14 +12,7 @@ const char dialogSheet[] =
     "QTabWidget { border: none; }\n"
     "QTabBar::tab { background : black; color : white; }\n"
     "QTabBar::tab::selected { background : #808080; }\n"
-    "QGroupBox { color : white; margin-top : 2ex; border-radius : 5px; padding : 8px; padding-top : 13px;"
-    " border-style: outset; border-width: 2px; border-color: #1f1f1f; }\n"
-    "QMenuBar#menuBar { background : grey; color : white; border-bottom-style: outset;"
-    " border-bottom-width: 1px; border-bottom-color: #222222; }\n"
-    "QMenu { background : grey; color : #1f1f1f; }\n"
-    "QMenu::item:selected { background : #c9c9c9; }\n"
-    "QStatusBar#statusBar { background : grey; color : white; border-top-style: outset;"
-    " border-top-width: 1px; border-top-color: #222222; }\n"
+    HALVORINE_DARK_PANEL_RULES
     "QPushButton { color : white; background : grey; padding : 8px 5px; border-radius : 3px; min-width : 60px; }\n"
     "QPushButton:hover { background : #c9c9c9; }\n"
     "QPushButton:pressed { background : #474747; }\n"
@@ -30,19 +25,7 @@ const char dialogSheet[] =
     " border-style : inset; border-width : 1px; border-color : #474747; }\n"
     "QComboBox::drop-down { }\n"
     "QComboBox QAbstractItemView { background-color : black; color : white; }\n"
-    "QSlider::handle { background : grey; }\n"
-    "QSlider::handle:hover { background : #c9c9c9; }\n"
-    "QSlider::handle:pressed { background : #474747; }\n"
-    "QLabel { color : white; }\n"
-    "QRadioButton { color : white; }\n"
-    "QCheckBox { color : white; }\n"
-    "QRadioButton::indicator { border-style: outset; border-width: 2px; border-color: #1f1f1f;"
-    " background : white; border-radius : 6px; }\n"
-    "QRadioButton::indicator:checked { border-style: outset; border-width: 2px; border-color: white;"
-    " background : #1f1f1f; border-radius : 6px; }\n"
-    "QCheckBox::indicator { border-style: outset; border-width: 2px; border-color: #1f1f1f; background : white; }\n"
-    "QCheckBox::indicator:checked { border-style: outset; border-width: 2px; border-color: white;"
-    " background : #1f1f1f; }\n"
+    HALVORINE_DARK_CONTROL_RULES
     "QHeaderView::section { border-style : outset; border-width : 1px; border-color : #c9c9c9; }\n";
 
 const char playerSheet[] = "QFrame { background: black; }";
