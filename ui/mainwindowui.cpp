@@ -143,6 +143,14 @@ QPushButton *MainWindowUi::padButton(const char *objectName)
     return button;
 }
 
+// An arrow shows one face of its image strip for each button state.
+QPushButton *MainWindowUi::arrowButton(const char *objectName, const char *imageFile)
+{
+    QPushButton *button = padButton(objectName);
+    button->setStyleSheet(MainWindowStyle::arrowSheet(QStringLiteral(":/assets/img/") + QLatin1String(imageFile)));
+    return button;
+}
+
 void MainWindowUi::buildDirectionPad()
 {
     gridLayout = new QGridLayout();
@@ -153,17 +161,13 @@ void MainWindowUi::buildDirectionPad()
     gridLayout->setContentsMargins(0, 9, 0, 9);
 
     // Columns 1 and 3 stay empty; rows: up / left OSD right / back down enter.
-    upBtn = padButton("upBtn");
-    upBtn->setStyleSheet(MainWindowStyle::arrowSheet(QStringLiteral(":/assets/img/uparrow.png")));
+    upBtn = arrowButton("upBtn", "uparrow.png");
     gridLayout->addWidget(upBtn, 0, 2, 1, 1);
-    rightBtn = padButton("rightBtn");
-    rightBtn->setStyleSheet(MainWindowStyle::arrowSheet(QStringLiteral(":/assets/img/rightarrow.png")));
+    rightBtn = arrowButton("rightBtn", "rightarrow.png");
     gridLayout->addWidget(rightBtn, 1, 4, 1, 1);
-    leftBtn = padButton("leftBtn");
-    leftBtn->setStyleSheet(MainWindowStyle::arrowSheet(QStringLiteral(":/assets/img/leftarrow.png")));
+    leftBtn = arrowButton("leftBtn", "leftarrow.png");
     gridLayout->addWidget(leftBtn, 1, 0, 1, 1);
-    downBtn = padButton("downBtn");
-    downBtn->setStyleSheet(MainWindowStyle::arrowSheet(QStringLiteral(":/assets/img/downarrow.png")));
+    downBtn = arrowButton("downBtn", "downarrow.png");
     gridLayout->addWidget(downBtn, 2, 2, 1, 1);
     osdBtn = padButton("osdBtn");
     gridLayout->addWidget(osdBtn, 1, 2, 1, 1);

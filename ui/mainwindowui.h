@@ -56,6 +56,7 @@ private:
     void buildButtonRow();
     void buildDirectionPad();
     QPushButton *padButton(const char *objectName);
+    QPushButton *arrowButton(const char *objectName, const char *imageFile);
 };
 
 #endif
