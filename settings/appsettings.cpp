@@ -1,6 +1,9 @@
 #include "settings/appsettings.h"
 
+#include <QList>
+#include <QPair>
 #include <QSettings>
+#include <QVariant>
 
 namespace {
 
@@ -21,6 +24,15 @@ QStringList withoutPrefix(const QStringList &keys)
     for (const QString &key : keys)
         names.append(key.mid(keyPrefix.size()));
     return names;
+}
+
+// QSettings folds runs of "/" into one and drops a trailing "/", so "camName_Studio/"
+// names the same key as "camName_Studio" and the group below it.
+QString asQSettingsSeesIt(const QString &key)
+{
+    QStringList parts = key.split(QLatin1Char('/'));
+    parts.removeAll(QString());
+    return parts.join(QLatin1Char('/'));
 }
 
 } // namespace
@@ -57,7 +69,20 @@ QString AppSettings::addressOf(const QString &name) const
 
 void AppSettings::remove(const QString &name)
 {
-    settings->remove(keyFor(name));
+    // QSettings reads "/" in a key as a group separator, and remove() takes the whole
+    // group with the key: removing "Studio" would also delete "Studio/A". Keep the
+    // entries below the key and write them back, so only this camera goes.
+    const QString key = keyFor(name);
+    const QString below = asQSettingsSeesIt(key) + QLatin1Char('/');
+    QList<QPair<QString, QVariant>> kept;
+    const QStringList keys = settings->allKeys();
+    for (const QString &other : keys) {
+        if (other.startsWith(below))
+            kept.append({other, settings->value(other)});
+    }
+    settings->remove(key);
+    for (const auto &entry : kept)
+        settings->setValue(entry.first, entry.second);
 }
 
 void AppSettings::save(const QString &address, const QString &name)

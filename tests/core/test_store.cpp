@@ -157,6 +157,49 @@ private slots:
         QCOMPARE(store->addressOf(QStringLiteral("Renamed")), address);
     }
 
+    // QSettings treats "/" in a key as a group separator and removes a key together
+    // with everything below it; a camera must never take its neighbours with it.
+    void removingACameraLeavesItsNeighbours_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("below");
+        QTest::newRow("slash") << "Studio" << "Studio/A";
+        QTest::newRow("double slash") << "Hall" << "Hall//Left";
+        QTest::newRow("trailing slash") << "Nave/" << "Nave/Pulpit";
+        QTest::newRow("nested") << "A/B" << "A/B/C";
+        QTest::newRow("ini specials") << "Room;=[x]#\\\"" << "Room;=[x]#\\\"/2";
+    }
+    void removingACameraLeavesItsNeighbours()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, below);
+        store->save(QStringLiteral("192.0.2.1"), name);
+        store->save(QStringLiteral("192.0.2.2"), below);
+        store->save(QStringLiteral("192.0.2.3"), below + QStringLiteral("/deeper"));
+
+        store->remove(name);
+        QVERIFY(!store->contains(name));
+        QCOMPARE(store->addressOf(below), QStringLiteral("192.0.2.2"));
+        QCOMPARE(store->addressOf(below + QStringLiteral("/deeper")), QStringLiteral("192.0.2.3"));
+
+        reopen();
+        QVERIFY(!store->contains(name));
+        QCOMPARE(store->addressOf(below), QStringLiteral("192.0.2.2"));
+        QCOMPARE(store->addressOf(below + QStringLiteral("/deeper")), QStringLiteral("192.0.2.3"));
+        QCOMPARE(store->names().size(), 2);
+    }
+    // save() drops the entries that already hold the address; that must not delete the
+    // entries below them.
+    void savingOverAnAddressLeavesTheNeighboursBelow()
+    {
+        store->save(QStringLiteral("192.0.2.1"), QStringLiteral("Studio"));
+        store->save(QStringLiteral("192.0.2.2"), QStringLiteral("Studio/A"));
+        store->save(QStringLiteral("192.0.2.1"), QStringLiteral("Main"));
+        reopen();
+        QCOMPARE(sortedNames(), QStringList({QStringLiteral("Main"), QStringLiteral("Studio/A")}));
+        QCOMPARE(store->addressOf(QStringLiteral("Studio/A")), QStringLiteral("192.0.2.2"));
+    }
+
     void badFilesGiveAnEmptyOrPartialStore()
     {
         // Binary garbage: whatever the parser keeps, nothing crashes and saving still works.
