@@ -21,12 +21,13 @@
 
 namespace {
 
-// "selector{prop:value;...}" rules with all whitespace removed, so that sheets can be
-// compared whatever their layout.
+// "selector{prop:value;...}" rules with whitespace collapsed to one space and dropped
+// beside punctuation, so that sheets compare whatever their layout while a descendant
+// selector ("QComboBox QAbstractItemView") stays apart from a run-together name.
 QStringList normalisedRules(const QString &sheet)
 {
-    QString compact = sheet;
-    compact.remove(QRegularExpression(QStringLiteral("\\s+")));
+    QString compact = sheet.simplified();
+    compact.replace(QRegularExpression(QStringLiteral(" ?([{};:,>]) ?")), QStringLiteral("\\1"));
     QStringList rules = compact.split(QLatin1Char('}'), Qt::SkipEmptyParts);
     for (QString &rule : rules) {
         if (rule.endsWith(QLatin1Char(';')))
@@ -52,7 +53,7 @@ QPushButton:disabled{color:#474747}
 QLineEdit{color:white;background:#111111;padding:3px;border-radius:3px;border-color:white;border-width:1px}
 QComboBox{color:white;background:#111111;padding:3px;min-width:40px;border-radius:3px}
 QComboBox::drop-down{}
-QComboBoxQAbstractItemView{background-color:black;color:white}
+QComboBox QAbstractItemView{background-color:black;color:white}
 QSlider::handle{background:grey}
 QSlider::handle:hover{background:#c9c9c9}
 QSlider::handle:pressed{background:#474747}
@@ -78,7 +79,7 @@ QMenuBar#menuBar{background:grey;color:white;border-bottom-style:outset;border-b
 QMenu{background:grey;color:#1f1f1f}
 QMenu::item:selected{background:#c9c9c9}
 QStatusBar#statusBar{background:grey;color:white;border-top-style:outset;border-top-width:1px;border-top-color:#222222}
-QPushButton{color:white;background:grey;padding:8px5px;border-radius:3px;min-width:60px}
+QPushButton{color:white;background:grey;padding:8px 5px;border-radius:3px;min-width:60px}
 QPushButton:hover{background:#c9c9c9}
 QPushButton:pressed{background:#474747}
 QPushButton:disabled{color:#474747}
@@ -86,7 +87,7 @@ QLineEdit{color:white;background:#111111;padding:3px;border-radius:3px;border-co
 QTextEdit{color:white;background:#111111;padding:3px;border-radius:3px;border-color:white;border-width:1px}
 QComboBox{color:white;background:#111111;padding:3px;min-width:40px;border-radius:3px;border-style:inset;border-width:1px;border-color:#474747}
 QComboBox::drop-down{}
-QComboBoxQAbstractItemView{background-color:black;color:white}
+QComboBox QAbstractItemView{background-color:black;color:white}
 QSlider::handle{background:grey}
 QSlider::handle:hover{background:#c9c9c9}
 QSlider::handle:pressed{background:#474747}
@@ -103,9 +104,9 @@ QHeaderView::section{border-style:outset;border-width:1px;border-color:#c9c9c9}
 QStringList arrowRules(const QString &image)
 {
     return normalisedRules(QStringLiteral(
-        "QPushButton{width:44px;height:44px;background:url('%1')centertopno-repeat}"
-        "QPushButton:hover{width:44px;height:44px;background:url('%1')centercenterno-repeat}"
-        "QPushButton:pressed{width:44px;height:44px;background:url('%1')centerbottomno-repeat}").arg(image));
+        "QPushButton{width:44px;height:44px;background:url('%1') center top no-repeat}"
+        "QPushButton:hover{width:44px;height:44px;background:url('%1') center center no-repeat}"
+        "QPushButton:pressed{width:44px;height:44px;background:url('%1') center bottom no-repeat}").arg(image));
 }
 
 QStringList childWidgetNames(const QObject *parent)
