@@ -259,6 +259,30 @@ private slots:
         QCOMPARE(peer->received(), QByteArray());
     }
 
+    // The socket reports a dropped link as an error first and as disconnected after
+    // it. A click on "Disconnect" leaves "Disconnecting" until the link settles; an
+    // error in that state puts "Disconnect" back under the box, and the drop that
+    // follows the box settles on "Connect" with the red light.
+    void errorWhileDisconnectingRestoresDisconnectUntilTheDrop()
+    {
+        QVERIFY(connectTo(peerAddress.toString()));
+        QString textBehindTheBox;
+        QString lightBehindTheBox;
+        boxes->setOnShown([&] {
+            textBehindTheBox = connectText();
+            lightBehindTheBox = colourAtCentre(widget("connectBtn")->icon());
+        });
+        widget("connectBtn")->setText(QStringLiteral("Disconnecting"));
+        peer->closeClient();
+        QTRY_COMPARE(boxes->count(), 1);
+        boxes->setOnShown(nullptr);
+        QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Camera Connection Error!")});
+        QCOMPARE(textBehindTheBox, QStringLiteral("Disconnect"));
+        QCOMPARE(lightBehindTheBox, QStringLiteral("#13ff00"));
+        QTRY_COMPARE(connectText(), QStringLiteral("Connect"));
+        QCOMPARE(colourAtCentre(widget("connectBtn")->icon()), QStringLiteral("#ff0000"));
+    }
+
     void commandWhileTheAttemptIsPendingGoesOutOnConnect()
     {
         widget<QLineEdit>("ipEdit")->setText(peerAddress.toString());

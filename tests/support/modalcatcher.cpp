@@ -24,6 +24,8 @@ void ModalCatcher::poll()
     box->setProperty("halvorineSeen", true);
     seenTitles.append(box->windowTitle());
     seenTexts.append(box->text());
+    if (onShown)
+        onShown();
     if (closing)
         box->done(QMessageBox::Ok);
 }

@@ -12,4 +12,9 @@ QImage grabFromScreen(QWidget *widget);
 // Colours compared channel by channel, within a tolerance for smoothing and scaling.
 bool colourNear(const QColor &actual, const QColor &expected, int tolerance);
 
+// The test pattern's SMPTE colour bars are on the screen inside the widget.
+bool showsColourBars(QWidget *frame);
+// The widget shows nothing but black (no picture, or a stopped one).
+bool isBlack(QWidget *frame);
+
 #endif
