@@ -37,12 +37,16 @@ public:
     void sendOsdBack();
     void sendCommand(const ViscaCommand &command);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 signals:
     void cameraConnected();
     void cameraDisconnected();
     void cameraError();
 
 private slots:
+    void onConnectAttemptStarted();
     void onClientConnected();
     void onClientDisconnected();
     void onClientError();

@@ -15,6 +15,7 @@ HALVORINE_PACKAGES=(
     gstreamer1.0-plugins-bad gstreamer1.0-libav
     libx11-dev xvfb xauth xdotool x11-utils
     binutils-mingw-w64-x86-64 desktop-file-utils ffmpeg
+    nftables  # the dead-camera test drops a peer's packets with it
 )
 
 # What the other builds of the CI matrix need on top (tools/ci-matrix.sh): Qt 6 and its
