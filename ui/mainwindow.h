@@ -1,6 +1,7 @@
 #ifndef HALVORINE_MAINWINDOW_H
 #define HALVORINE_MAINWINDOW_H
 
+#include <QIcon>
 #include <QMainWindow>
 
 class AppSettings;
@@ -47,6 +48,8 @@ private:
     MainWindowUi *ui;
     PreviewDlg *previewDialog;
     Camera *camera;
+    const QIcon lightOn;
+    const QIcon lightOff;
 };
 
 #endif

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 
+#include <functional>
+
 #if defined(__SANITIZE_ADDRESS__)
 #include <cstddef>
 // From the ASan run-time; GCC does not ship compiler-rt's allocator_interface.h.
@@ -326,6 +328,41 @@ private slots:
               after / 1048576.0);
         QVERIFY2(after - before < 8 * 1024 * 1024, "the remote keeps what the camera sends");
         QCOMPARE(connectText(), QStringLiteral("Disconnect"));
+    }
+
+    // Each connect and disconnect changes the light; nothing of it may pile up.
+    void reconnectingLeavesMemoryFlat()
+    {
+        // Woken by each event rather than polled, so that a cycle takes a millisecond.
+        auto runUntil = [](const std::function<bool()> &done) {
+            QElapsedTimer clock;
+            clock.start();
+            while (!done() && clock.elapsed() < 5000)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+            return done();
+        };
+        QPushButton *connectBtn = widget("connectBtn");
+        widget<QLineEdit>("ipEdit")->setText(peerAddress.toString());
+        auto reconnect = [&](int times) {
+            for (int i = 0; i < times; ++i) {
+                QTest::mouseClick(connectBtn, Qt::LeftButton);
+                if (!runUntil([&] { return connectText() == QLatin1String("Disconnect") && peer->hasClient(); }))
+                    return false;
+                QTest::mouseClick(connectBtn, Qt::LeftButton);
+                if (!runUntil([&] { return !peer->hasClient(); }))
+                    return false;
+            }
+            return true;
+        };
+        QVERIFY(reconnect(100));
+        const qint64 before = heldBytes();
+        QVERIFY(reconnect(1500));
+        const qint64 after = heldBytes();
+        QVERIFY2(after - before < 1024 * 1024,
+                 qPrintable(QStringLiteral("memory held grew from %1 to %2 KiB over 1,500 reconnects")
+                                .arg(before / 1024)
+                                .arg(after / 1024)));
+        QCOMPARE(boxes->count(), 0);
     }
 
     void badAddressesEndInAConnectionOrTheError_data()
