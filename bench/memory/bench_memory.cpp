@@ -1,7 +1,9 @@
 // Memory: the remote's resident memory idle, and across 10,000 press/release cycles on
 // an arrow against a peer that answers every message as a camera does (ACK 90 41 FF,
 // then completion 90 51 FF), read at every quarter. The remote reads and drops those
-// answers; any growth across the cycles would be a leak in the control path. The
+// answers; any growth across the cycles would be a leak in the control path. Then the
+// same across 10,000 connect/disconnect cycles through the Connect button: a leak
+// there would be in the link's socket set-up or the button's state changes. The
 // figure is the bench process's, which is the real application object and window plus
 // the peer's thread and its stamp buffer (allocated and touched before the first read).
 #include "benchhome.h"
@@ -18,6 +20,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -43,6 +46,38 @@ bool cycle(QAbstractButton *arrow, const LoopbackPeer &peer)
         return false;
     RemoteDriver::release(arrow);
     return RemoteDriver::runUntil([&] { return peer.arrivals() >= before + 2; }, 5000);
+}
+
+bool reconnect(RemoteDriver &driver, const LoopbackPeer &peer)
+{
+    auto *connectButton = driver.widget<QAbstractButton>("connectBtn");
+    RemoteDriver::click(connectButton); // Disconnect: settles before the click returns
+    if (connectButton->text() != QLatin1String("Connect"))
+        return false;
+    // Until the peer has seen the close, its "client" is still the old connection.
+    if (!RemoteDriver::runUntil([&] { return !peer.hasClient(); }, 5000))
+        return false;
+    return driver.connectTo(QStringLiteral("127.0.0.62"), peer, 5000);
+}
+
+// Reads memory at every quarter of `cycles` runs of `step`; false if a step fails.
+bool readAcross(int cycles, const std::function<bool()> &step, QJsonArray &atCycles, QJsonArray &rss,
+                QString &series)
+{
+    for (int reading = 0; reading <= readings; ++reading) {
+        const int done = cycles * reading / readings;
+        const qint64 bytes = settledResidentBytes();
+        atCycles.append(done);
+        rss.append(bytes);
+        series += (reading ? QStringLiteral(", ") : QString()) + mebibytes(bytes);
+        if (reading == readings)
+            break;
+        for (int i = done; i < cycles * (reading + 1) / readings; ++i) {
+            if (!step())
+                return false;
+        }
+    }
+    return true;
 }
 
 int fail(const char *what)
@@ -81,20 +116,17 @@ int main(int argc, char **argv)
     QJsonArray atCycles;
     QJsonArray rss;
     QString series;
-    for (int reading = 0; reading <= readings; ++reading) {
-        const int done = cycles * reading / readings;
-        const qint64 bytes = settledResidentBytes();
-        atCycles.append(done);
-        rss.append(bytes);
-        series += (reading ? QStringLiteral(", ") : QString()) + mebibytes(bytes);
-        if (reading == readings)
-            break;
-        for (int i = done; i < cycles * (reading + 1) / readings; ++i) {
-            if (!cycle(arrow, peer))
-                return fail("a message did not arrive in time");
-        }
-    }
-    const auto grown = [&](int from) { return static_cast<qint64>(rss.last().toDouble() - rss.at(from).toDouble()); };
+    if (!readAcross(cycles, [&] { return cycle(arrow, peer); }, atCycles, rss, series))
+        return fail("a message did not arrive in time");
+    QJsonArray atReconnects;
+    QJsonArray reconnectRss;
+    QString reconnectSeries;
+    if (!readAcross(cycles, [&] { return reconnect(driver, peer); }, atReconnects, reconnectRss, reconnectSeries))
+        return fail("a disconnect or a new connection did not settle in time");
+    const auto grownIn = [](const QJsonArray &series, int from) {
+        return static_cast<qint64>(series.last().toDouble() - series.at(from).toDouble());
+    };
+    const auto grown = [&](int from) { return grownIn(rss, from); };
     // A few pages more or less are the allocator's business, not a leak.
     const qint64 tolerance = 256 * 1024;
     ResultFile result(QStringLiteral("memory"));
@@ -105,11 +137,19 @@ int main(int argc, char **argv)
                    QStringLiteral("no growth: %1 from 0, %2 from 2,500 (±0.25 MiB)")
                        .arg(mebibytes(grown(0)), mebibytes(grown(1))),
                    verdict(grown(0) <= tolerance)});
+    result.addRow({QStringLiteral("RSS after 0 / 2,500 / 5,000 / 7,500 / 10,000 connect/disconnect cycles"),
+                   reconnectSeries, QString(),
+                   QStringLiteral("no growth: %1 from 0, %2 from 2,500 (±0.25 MiB)")
+                       .arg(mebibytes(grownIn(reconnectRss, 0)), mebibytes(grownIn(reconnectRss, 1))),
+                   verdict(grownIn(reconnectRss, 0) <= tolerance)});
     result.setFigure(QStringLiteral("idle_rss_bytes"), idle);
+    result.setFigure(QStringLiteral("reconnect_cycles"), atReconnects);
+    result.setFigure(QStringLiteral("reconnect_rss_bytes"), reconnectRss);
     result.setFigure(QStringLiteral("cycles"), atCycles);
     result.setFigure(QStringLiteral("rss_bytes"), rss);
     result.setFigure(QStringLiteral("messages_answered"), static_cast<qint64>(peer.arrivals()));
     result.write(options.outDirectory());
-    QTextStream(stdout) << "memory: idle " << mebibytes(idle) << ", cycles " << series << "\n";
+    QTextStream(stdout) << "memory: idle " << mebibytes(idle) << ", cycles " << series << ", reconnects "
+                        << reconnectSeries << "\n";
     return 0;
 }
