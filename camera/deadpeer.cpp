@@ -4,6 +4,10 @@
 #include <winsock2.h>
 #include <mstcpip.h>
 #include <ws2tcpip.h>
+// The Windows SDK's ws2ipdef.h has it; MinGW's headers may not.
+#ifndef TCP_MAXRT
+#define TCP_MAXRT 5
+#endif
 #else
 #include <netinet/in.h>
 #include <netinet/tcp.h>
