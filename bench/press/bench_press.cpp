@@ -1,6 +1,8 @@
 // Press to wire: how long from the operator's press (release) on an arrow button until
 // the drive (stop) message's last byte reaches the camera, beside the same nine bytes
-// written by a bare POSIX client and by a bare QTcpSocket, in the same process and run.
+// written by a bare POSIX client (the system's floor), by a minimal Qt window's one
+// styled QPushButton (the floor a Qt program can reach) and by a bare QTcpSocket, in
+// the same process and run.
 //
 // Where the clock starts: just before the press/release QMouseEvent is handed to
 // QApplication::notify for the real up-arrow button of the real main window. What the X
@@ -100,6 +102,16 @@ void addComparison(ResultFile &result, const QString &what, const Summary &remot
                    verdict(met)});
 }
 
+// Against what a Qt program can reach at all: the button repaints before it emits.
+void addQtFloorComparison(ResultFile &result, const QString &what, const Summary &remote, const Summary &floor)
+{
+    const bool met = remote.p99Micros <= 1.1 * floor.p99Micros;
+    result.addRow({what + QStringLiteral(" (median / p99)"), medianAndP99(remote),
+                   medianAndP99(floor) + QStringLiteral(" one styled QPushButton → QTcpSocket"),
+                   QStringLiteral("p99 ≤ 1.1× Qt floor (") + formatMicros(1.1 * floor.p99Micros) + QStringLiteral(")"),
+                   verdict(met)});
+}
+
 void addInformation(ResultFile &result, const QString &what, const Summary &figure)
 {
     result.addRow({what + QStringLiteral(" (median / p99)"), medianAndP99(figure), QString(), QString(), QString()});
@@ -113,13 +125,18 @@ QJsonObject seriesFigures(const SeriesTimes &times)
                        {"release_call_returns", summarize(times.releaseHandled).toJson()}};
 }
 
-void report(const Series &remote, const Series &posix, const Series &qtSocket, int pairs, const QString &out)
+void report(const Series &remote, const Series &posix, const Series &qtButton, const Series &qtSocket, int pairs,
+            const QString &out)
 {
     ResultFile result(QStringLiteral("press"));
     addComparison(result, QStringLiteral("Press → drive message at peer"), summarize(remote.times.press),
                   summarize(posix.times.press));
     addComparison(result, QStringLiteral("Release → stop message at peer"), summarize(remote.times.release),
                   summarize(posix.times.release));
+    addQtFloorComparison(result, QStringLiteral("Press → drive message at peer, against Qt's floor"),
+                         summarize(remote.times.press), summarize(qtButton.times.press));
+    addQtFloorComparison(result, QStringLiteral("Release → stop message at peer, against Qt's floor"),
+                         summarize(remote.times.release), summarize(qtButton.times.release));
     addInformation(result, QStringLiteral("  of which press event handled in the GUI thread"),
                    summarize(remote.times.pressHandled));
     addInformation(result, QStringLiteral("  peer: same bytes by QTcpSocket, no GUI, press"),
@@ -128,9 +145,11 @@ void report(const Series &remote, const Series &posix, const Series &qtSocket, i
     result.setFigure(QStringLiteral("remote_arrow_button"), seriesFigures(remote.times));
     result.setFigure(QStringLiteral("floor_posix_client"), seriesFigures(posix.times));
     result.setFigure(QStringLiteral("qtcpsocket_no_gui"), seriesFigures(qtSocket.times));
+    result.setFigure(QStringLiteral("floor_qt_button"), seriesFigures(qtButton.times));
     result.write(out);
     QTextStream(stdout) << "press: remote press " << medianAndP99(summarize(remote.times.press)) << ", floor "
-                        << medianAndP99(summarize(posix.times.press)) << ", qtcpsocket "
+                        << medianAndP99(summarize(posix.times.press)) << ", qt button "
+                        << medianAndP99(summarize(qtButton.times.press)) << ", qtcpsocket "
                         << medianAndP99(summarize(qtSocket.times.press)) << "\n";
 }
 
@@ -176,7 +195,8 @@ int main(int argc, char **argv)
     auto remotePeer = startPeer("127.0.0.61", true);
     auto posixPeer = startPeer("127.0.0.64", false);
     auto qtPeer = startPeer("127.0.0.65", true);
-    if (!remotePeer || !posixPeer || !qtPeer)
+    auto buttonPeer = startPeer("127.0.0.66", true);
+    if (!remotePeer || !posixPeer || !qtPeer || !buttonPeer)
         return 1;
     if (!driver.connectTo(QStringLiteral("127.0.0.61"), *remotePeer, 10000))
         return fail("the remote did not connect to its peer");
@@ -186,13 +206,17 @@ int main(int argc, char **argv)
         || !waitForClient(*posixPeer) || !waitForClient(*qtPeer))
         return fail("a floor client did not connect");
     ArrowButtonSender arrow(driver.widget<QAbstractButton>("upBtn"));
+    QtButtonSender qtButton(driver.widget<QAbstractButton>("upBtn"));
+    if (!qtButton.showAndWaitUntilExposed() || !qtButton.connectTo("127.0.0.66", 5678) || !waitForClient(*buttonPeer))
+        return fail("the Qt floor's window did not show or connect");
 
     Series remote{&arrow, remotePeer.get(), {}};
     Series posixFloor{&posix, posixPeer.get(), {}};
     Series qtFloor{&qtSocket, qtPeer.get(), {}};
-    std::vector<Series *> all{&remote, &posixFloor, &qtFloor};
+    Series buttonFloor{&qtButton, buttonPeer.get(), {}};
+    std::vector<Series *> all{&remote, &posixFloor, &buttonFloor, &qtFloor};
     if (!measureInRounds(all, pairs))
         return fail("a message did not arrive in time");
-    report(remote, posixFloor, qtFloor, pairs, options.outDirectory());
+    report(remote, posixFloor, buttonFloor, qtFloor, pairs, options.outDirectory());
     return 0;
 }

@@ -3,8 +3,13 @@
 #include "loopbackpeer.h"
 #include "remotedriver.h"
 
+#include "ui/mainwindowstyle.h"
+
 #include <QAbstractButton>
+#include <QPushButton>
 #include <QTcpSocket>
+#include <QWidget>
+#include <QWindow>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -77,6 +82,57 @@ void QtSocketSender::release()
 }
 
 bool QtSocketSender::waitForArrivals(const LoopbackPeer &peer, std::size_t count)
+{
+    return RemoteDriver::runUntil([&] { return peer.arrivals() >= count; }, arrivalTimeoutMs);
+}
+
+QtButtonSender::QtButtonSender(const QAbstractButton *lookAlike)
+    : window(new QWidget())
+    , button(new QPushButton(window))
+    , socket(new QTcpSocket())
+{
+    window->setStyleSheet(QString::fromLatin1(MainWindowStyle::windowSheet));
+    button->setStyleSheet(MainWindowStyle::arrowSheet(QStringLiteral(":/assets/img/uparrow.png")));
+    button->setFixedSize(lookAlike->size());
+    button->move(10, 10);
+    window->resize(lookAlike->width() + 20, lookAlike->height() + 20);
+    // Away from the main window, so that neither repaints for the other.
+    window->move(lookAlike->window()->frameGeometry().right() + 20, 0);
+    QObject::connect(button, &QPushButton::pressed, socket, [this] { socket->write(driveUpMessage); });
+    QObject::connect(button, &QPushButton::released, socket, [this] { socket->write(stopMessage); });
+}
+
+QtButtonSender::~QtButtonSender()
+{
+    delete socket;
+    delete window;
+}
+
+bool QtButtonSender::connectTo(const char *address, unsigned short port)
+{
+    socket->connectToHost(QString::fromLatin1(address), port);
+    return RemoteDriver::runUntil([&] { return socket->state() == QAbstractSocket::ConnectedState; },
+                                  arrivalTimeoutMs);
+}
+
+bool QtButtonSender::showAndWaitUntilExposed()
+{
+    window->show();
+    return RemoteDriver::runUntil([&] { return window->windowHandle() && window->windowHandle()->isExposed(); },
+                                  arrivalTimeoutMs);
+}
+
+void QtButtonSender::press()
+{
+    RemoteDriver::press(button);
+}
+
+void QtButtonSender::release()
+{
+    RemoteDriver::release(button);
+}
+
+bool QtButtonSender::waitForArrivals(const LoopbackPeer &peer, std::size_t count)
 {
     return RemoteDriver::runUntil([&] { return peer.arrivals() >= count; }, arrivalTimeoutMs);
 }

@@ -7,7 +7,9 @@
 
 class LoopbackPeer;
 class QAbstractButton;
+class QPushButton;
 class QTcpSocket;
+class QWidget;
 
 // The drive-up and stop messages exactly as the remote puts them on the wire.
 extern const QByteArray driveUpMessage;
@@ -52,6 +54,27 @@ public:
     bool waitForArrivals(const LoopbackPeer &peer, std::size_t count) override;
 
 private:
+    QTcpSocket *socket;
+};
+
+// The floor a Qt program can reach: a window of its own with one QPushButton that
+// carries the up arrow's style sheet and size under the main window's sheet, its
+// pressed() and released() wired straight to QTcpSocket::write of the same bytes.
+// It repaints before it emits, as every QAbstractButton does.
+class QtButtonSender : public MessageSender
+{
+public:
+    explicit QtButtonSender(const QAbstractButton *lookAlike);
+    ~QtButtonSender() override;
+    bool connectTo(const char *address, unsigned short port);
+    bool showAndWaitUntilExposed();
+    void press() override;
+    void release() override;
+    bool waitForArrivals(const LoopbackPeer &peer, std::size_t count) override;
+
+private:
+    QWidget *window;
+    QPushButton *button;
     QTcpSocket *socket;
 };
 
