@@ -16,6 +16,19 @@ std::string pattern(const ServerOptions &o)
     return "videotestsrc is-live=true pattern=" + o.pattern + " ! " + rawCaps(o, o.width, o.height);
 }
 
+// Where the capture stamp is drawn (stream_probes.cpp): after the picture is made,
+// before the encoder.
+std::string stampPoint(const ServerOptions &o)
+{
+    return o.stamp ? " ! identity name=" + std::string(stampElementName) : std::string();
+}
+
+// A queue before the payloader lets the encoder run on while packets are held back.
+std::string jitterPoint(const ServerOptions &o)
+{
+    return o.jitterMilliseconds > 0 ? " ! queue max-size-buffers=0 max-size-bytes=0 max-size-time=0" : std::string();
+}
+
 // With --motion, a ball that moves every frame is laid over the bottom-right
 // corner, so that a client can tell a new picture from a repeated one.
 std::string rawVideo(const ServerOptions &o)
@@ -39,18 +52,19 @@ std::string motionSources(const ServerOptions &o)
 // frame, so a client that joins late can start at the next one.
 std::string encodedVideo(const ServerOptions &o)
 {
+    const std::string jitter = jitterPoint(o);
     const int keyInt = std::max(1, static_cast<int>(std::lround(o.fps * o.keyframeIntervalSeconds)));
     const std::string gop = std::to_string(keyInt);
     if (o.codec == "h265")
         return " ! x265enc tune=zerolatency speed-preset=ultrafast key-int-max=" + gop
-            + " ! video/x-h265,profile=main ! rtph265pay name=pay0 pt=96 config-interval=-1";
+            + " ! video/x-h265,profile=main" + jitter + " ! rtph265pay name=pay0 pt=96 config-interval=-1";
     if (o.codec == "mjpeg")
-        return " ! jpegenc quality=85 ! rtpjpegpay name=pay0 pt=26";
+        return " ! jpegenc quality=85" + jitter + " ! rtpjpegpay name=pay0 pt=26";
     // One slice a picture: with zerolatency's sliced threads each key frame comes in
     // several slices, and the payloader's SPS/PPS before each one makes decoders
     // see broken key frames.
     return " ! x264enc tune=zerolatency speed-preset=ultrafast threads=1 key-int-max=" + gop
-        + " ! video/x-h264,profile=constrained-baseline ! rtph264pay name=pay0 pt=96 config-interval=-1";
+        + " ! video/x-h264,profile=constrained-baseline" + jitter + " ! rtph264pay name=pay0 pt=96 config-interval=-1";
 }
 
 std::string audio(const ServerOptions &o)
@@ -69,5 +83,5 @@ std::string audio(const ServerOptions &o)
 
 std::string launchDescription(const ServerOptions &options)
 {
-    return "( " + rawVideo(options) + encodedVideo(options) + motionSources(options) + audio(options) + " )";
+    return "( " + rawVideo(options) + stampPoint(options) + encodedVideo(options) + motionSources(options) + audio(options) + " )";
 }

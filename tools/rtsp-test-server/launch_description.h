@@ -4,6 +4,9 @@
 
 #include <string>
 
+// The element after which --stamp draws the capture time into each raw frame.
+constexpr char stampElementName[] = "stamp";
+
 // gst-launch style description of the media that gst-rtsp-server builds for
 // each client: payloader pay0 carries the video, pay1 the audio (if any).
 std::string launchDescription(const ServerOptions &options);

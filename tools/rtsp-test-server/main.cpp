@@ -4,6 +4,7 @@
 
 #include "launch_description.h"
 #include "server_options.h"
+#include "stream_probes.h"
 
 #include <gst/gst.h>
 #include <gst/rtsp-server/rtsp-server.h>
@@ -78,6 +79,7 @@ GstRTSPServer *createServer(const ServerOptions &options, const std::string &des
     GstRTSPMediaFactory *factory = gst_rtsp_media_factory_new();
     gst_rtsp_media_factory_set_launch(factory, description.c_str());
     gst_rtsp_media_factory_set_shared(factory, options.shared);
+    addStreamProbes(factory, options);
     GstRTSPMountPoints *mounts = gst_rtsp_server_get_mount_points(server);
     gst_rtsp_mount_points_add_factory(mounts, options.mount.c_str(), factory);
     g_object_unref(mounts);

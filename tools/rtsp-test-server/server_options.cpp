@@ -38,8 +38,8 @@ ParseResult parseServerOptions(int argc, char **argv, ServerOptions &options, st
         const std::string name = argv[i];
         if (name == "--help" || name == "-h")
             return ParseResult::ShowHelp;
-        if (name == "--shared" || name == "--motion") {
-            (name == "--shared" ? options.shared : options.motion) = true;
+        if (name == "--shared" || name == "--motion" || name == "--stamp") {
+            (name == "--shared" ? options.shared : name == "--motion" ? options.motion : options.stamp) = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -68,6 +68,8 @@ ParseResult parseServerOptions(int argc, char **argv, ServerOptions &options, st
             ok = parseInt(value, 16, 4096, options.height);
         else if (name == "--fps")
             ok = parseInt(value, 1, 120, options.fps);
+        else if (name == "--jitter")
+            ok = parseInt(value, 0, 1000, options.jitterMilliseconds);
         else {
             error = "unknown option " + name;
             return ParseResult::Error;
@@ -101,6 +103,11 @@ std::string serverUsage(const char *programName)
         "                           client joins, as a camera whose encoder restarts\n"
         "  --motion                 a moving ball in the bottom-right quarter, so that\n"
         "                           every frame differs from the one before\n"
+        "  --stamp                  the capture time (CLOCK_MONOTONIC, ms) drawn as a band\n"
+        "                           of cells across the top of every frame, before it is\n"
+        "                           encoded, for latency measured from the screen\n"
+        "  --jitter MS              hold each RTP packet back by up to MS at random (in\n"
+        "                           order), as a jittery network would (default 0)\n"
         "  --help                   this text\n"
         "\n"
         "Lines printed on stdout (one event per line, flushed at once):\n"

@@ -17,6 +17,8 @@ struct ServerOptions {
     int fps = 25;
     bool shared = false;
     bool motion = false;
+    bool stamp = false;          // capture time drawn into every frame (framestamp.h)
+    int jitterMilliseconds = 0;  // each RTP packet held back by up to this, at random
 };
 
 enum class ParseResult { Run, ShowHelp, Error };

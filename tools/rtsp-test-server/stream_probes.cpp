@@ -1,0 +1,114 @@
+#include "stream_probes.h"
+
+#include "framestamp.h"
+#include "launch_description.h"
+
+#include <gst/video/video.h>
+
+#include <algorithm>
+#include <random>
+#include <thread>
+#include <time.h>
+
+namespace {
+
+std::int64_t monotonicNanos()
+{
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// Draws the capture time into the raw frame as it leaves the source, before the
+// encoder sees it.
+GstPadProbeReturn stampFrame(GstPad *pad, GstPadProbeInfo *info, gpointer)
+{
+    GstCaps *caps = gst_pad_get_current_caps(pad);
+    GstVideoInfo video;
+    const bool known = caps && gst_video_info_from_caps(&video, caps);
+    if (caps)
+        gst_caps_unref(caps);
+    if (!known || GST_VIDEO_INFO_FORMAT(&video) != GST_VIDEO_FORMAT_I420)
+        return GST_PAD_PROBE_OK;
+    const std::uint32_t milliseconds = static_cast<std::uint32_t>(monotonicNanos() / 1000000);
+    GstBuffer *buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
+    GST_PAD_PROBE_INFO_DATA(info) = buffer;
+    GstVideoFrame frame;
+    if (!gst_video_frame_map(&frame, &video, buffer, GST_MAP_WRITE))
+        return GST_PAD_PROBE_OK;
+    FrameStamp::write(static_cast<std::uint8_t *>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
+                      GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), GST_VIDEO_FRAME_WIDTH(&frame),
+                      GST_VIDEO_FRAME_HEIGHT(&frame), milliseconds,
+                      static_cast<std::uint8_t *>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 1)),
+                      static_cast<std::uint8_t *>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 2)),
+                      GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 1));
+    gst_video_frame_unmap(&frame);
+    return GST_PAD_PROBE_OK;
+}
+
+// Holds each RTP packet back by a random 0..limit, never letting one overtake the
+// packet before it: the arrival jitter of a busy network, without loss.
+struct JitterState
+{
+    std::int64_t limitNanos = 0;
+    std::int64_t lastRelease = 0;
+    std::mt19937 random {20261208};
+};
+
+GstPadProbeReturn delayPacket(GstPad *, GstPadProbeInfo *, gpointer data)
+{
+    auto *state = static_cast<JitterState *>(data);
+    std::uniform_int_distribution<std::int64_t> delay(0, state->limitNanos);
+    const std::int64_t release = std::max(state->lastRelease, monotonicNanos() + delay(state->random));
+    state->lastRelease = release;
+    const std::int64_t wait = release - monotonicNanos();
+    if (wait > 0)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
+    return GST_PAD_PROBE_OK;
+}
+
+void addProbe(GstElement *bin, const char *elementName, GstPadProbeCallback callback, gpointer data,
+              GDestroyNotify destroy)
+{
+    GstElement *element = gst_bin_get_by_name(GST_BIN(bin), elementName);
+    if (!element) {
+        if (destroy)
+            destroy(data);
+        return;
+    }
+    GstPad *pad = gst_element_get_static_pad(element, "src");
+    if (pad) {
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, callback, data, destroy);
+        gst_object_unref(pad);
+    } else if (destroy) {
+        destroy(data);
+    }
+    gst_object_unref(element);
+}
+
+void onMediaConfigure(GstRTSPMediaFactory *, GstRTSPMedia *media, gpointer data)
+{
+    const auto *options = static_cast<const ServerOptions *>(data);
+    GstElement *bin = gst_rtsp_media_get_element(media);
+    if (!bin)
+        return;
+    if (options->stamp)
+        addProbe(bin, stampElementName, stampFrame, nullptr, nullptr);
+    if (options->jitterMilliseconds > 0) {
+        auto *state = new JitterState;
+        state->limitNanos = std::int64_t(options->jitterMilliseconds) * 1000000;
+        addProbe(bin, "pay0", delayPacket, state, [](gpointer p) { delete static_cast<JitterState *>(p); });
+    }
+    gst_object_unref(bin);
+}
+
+} // namespace
+
+void addStreamProbes(GstRTSPMediaFactory *factory, const ServerOptions &options)
+{
+    if (!options.stamp && options.jitterMilliseconds <= 0)
+        return;
+    // The options outlive the server's main loop: they are main()'s own.
+    g_signal_connect(factory, "media-configure", G_CALLBACK(onMediaConfigure),
+                     const_cast<ServerOptions *>(&options));
+}
