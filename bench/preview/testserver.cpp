@@ -2,8 +2,9 @@
 
 #include <QDeadlineTimer>
 
-TestServer::TestServer(const QString &address)
+TestServer::TestServer(const QString &address, const QStringList &streamOptions)
     : address(address)
+    , streamOptions(streamOptions)
 {
 }
 
@@ -20,9 +21,9 @@ TestServer::~TestServer()
 bool TestServer::start(const QString &program, QString &error)
 {
     process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.start(program, {QStringLiteral("--address"), address, QStringLiteral("--port"), QStringLiteral("554"),
-                            QStringLiteral("--codec"), QStringLiteral("h264"), QStringLiteral("--keyframe-interval"),
-                            QStringLiteral("1")});
+    process.start(program, QStringList{QStringLiteral("--address"), address, QStringLiteral("--port"),
+                                       QStringLiteral("554")}
+                               + streamOptions);
     const QDeadlineTimer deadline(15000);
     while (!deadline.hasExpired() && process.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
         while (process.canReadLine()) {

@@ -1,0 +1,409 @@
+// Glass to glass: from the moment the test server made a frame until the screen shows
+// it, for the remote's preview and, on the same stream, screen and machine, for the
+// players an operator would use instead. Every frame carries its capture time as a
+// band of cells (tools/framestamp), drawn before it is encoded; a thread with an X
+// connection of its own reads the band from the screen every 2 ms, and a frame counts
+// as shown at the first read that finds it. Both stamps are CLOCK_MONOTONIC.
+//
+// Peers, each started as a user would start it: ffplay with its low-delay flags,
+// GStreamer's rtspsrc with latency=300 (the remote's own cache) and latency=0, and
+// libVLC's own player (cvlc) with --network-caching=300 and the program's RTSP module.
+#include "peerplayer.h"
+#include "stampwatcher.h"
+#include "testserver.h"
+
+#include "benchhome.h"
+#include "benchoptions.h"
+#include "loopbackpeer.h"
+#include "remotedriver.h"
+#include "resultfile.h"
+
+#include "app/corvanta.h"
+#include "ui/previewdlg.h"
+
+#include <X11/Xlib.h>
+
+#include <QAbstractButton>
+#include <QFrame>
+#include <QJsonArray>
+#include <QMainWindow>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <unistd.h>
+
+namespace {
+
+const QString cameraAddress = QStringLiteral("127.0.0.67");
+
+struct Stream
+{
+    int width;
+    int height;
+    int fps;
+    int jitterMs = 0;
+
+    QString label() const
+    {
+        QString text = QStringLiteral("%1×%2 @ %3 fps").arg(width).arg(height).arg(fps);
+        if (jitterMs > 0)
+            text += QStringLiteral(", packets held back up to %1 ms").arg(jitterMs);
+        return text;
+    }
+    QStringList serverOptions() const
+    {
+        QStringList options{"--codec", "h264", "--keyframe-interval", "1", "--stamp", "--width",
+                            QString::number(width), "--height", QString::number(height), "--fps", QString::number(fps)};
+        if (jitterMs > 0)
+            options << "--jitter" << QString::number(jitterMs);
+        return options;
+    }
+};
+
+// What one player showed of one stream.
+struct Figures
+{
+    std::size_t shown = 0;
+    double medianMs = 0;
+    double p95Ms = 0;
+    double maxMs = 0;
+    std::size_t dropped = 0;
+    std::size_t late = 0;
+
+    QString text() const
+    {
+        if (shown == 0)
+            return QStringLiteral("no frames");
+        return QStringLiteral("%1 / %2 / %3 ms").arg(medianMs, 0, 'f', 0).arg(p95Ms, 0, 'f', 0).arg(maxMs, 0, 'f', 0);
+    }
+    QJsonObject toJson() const
+    {
+        return QJsonObject{{"frames_shown", qint64(shown)}, {"median_ms", medianMs}, {"p95_ms", p95Ms},
+                           {"max_ms", maxMs}, {"frames_dropped", qint64(dropped)}, {"frames_late", qint64(late)}};
+    }
+};
+
+double percentile(std::vector<double> sorted, double share)
+{
+    if (sorted.empty())
+        return 0;
+    std::sort(sorted.begin(), sorted.end());
+    const std::size_t rank = static_cast<std::size_t>(std::ceil(share * static_cast<double>(sorted.size())));
+    return sorted[std::min(sorted.size() - 1, rank == 0 ? 0 : rank - 1)];
+}
+
+// The frames first shown between `from` and `to` seconds after the first one.
+Figures figuresOf(const std::vector<ShownFrame> &frames, double from, double to, int fps)
+{
+    Figures figures;
+    if (frames.empty())
+        return figures;
+    const std::int64_t start = frames.front().shownNanos;
+    std::vector<double> latencies;
+    std::int64_t firstCaptured = -1, lastCaptured = -1;
+    for (const ShownFrame &frame : frames) {
+        const double at = static_cast<double>(frame.shownNanos - start) / 1e9;
+        if (at < from || at >= to)
+            continue;
+        latencies.push_back(static_cast<double>(frame.shownNanos - frame.capturedNanos) / 1e6);
+        if (firstCaptured < 0)
+            firstCaptured = frame.capturedNanos;
+        lastCaptured = frame.capturedNanos;
+    }
+    if (latencies.empty())
+        return figures;
+    figures.shown = latencies.size();
+    figures.medianMs = percentile(latencies, 0.5);
+    figures.p95Ms = percentile(latencies, 0.95);
+    figures.maxMs = *std::max_element(latencies.begin(), latencies.end());
+    const double intervalMs = 1000.0 / fps;
+    const auto made = static_cast<std::size_t>(std::lround(static_cast<double>(lastCaptured - firstCaptured) / 1e6 / intervalMs)) + 1;
+    figures.dropped = made > figures.shown ? made - figures.shown : 0;
+    figures.late = static_cast<std::size_t>(std::count_if(latencies.begin(), latencies.end(), [&](double ms) {
+        return ms > figures.medianMs + intervalMs;
+    }));
+    return figures;
+}
+
+// Reads the window until `seconds` have passed since the first frame it showed.
+// The geometry is taken when reading starts, so reading restarts until the player
+// has settled on its size and shows stamps.
+bool watchFor(unsigned long window, double seconds, std::vector<ShownFrame> &frames)
+{
+    StampWatcher watcher;
+    bool showing = false;
+    for (int attempt = 0; attempt < 15 && !showing; ++attempt) {
+        if (!watcher.start(window)) {
+            RemoteDriver::settle(1000);
+            continue;
+        }
+        showing = RemoteDriver::pollUntil([&] { return watcher.framesSoFar() > 0; }, 20, 1000);
+        if (!showing)
+            watcher.stop();
+    }
+    if (!showing)
+        return false;
+    RemoteDriver::settle(static_cast<int>(seconds * 1000));
+    frames = watcher.stop();
+    return !frames.empty();
+}
+
+struct Run
+{
+    QString player;
+    std::vector<ShownFrame> frames;
+};
+
+class GlassBench
+{
+public:
+    GlassBench(RemoteDriver &driver, const QString &binDirectory)
+        : driver(driver)
+        , binDirectory(binDirectory)
+    {
+        QFile::setPermissions(vlcHome.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                                  | QFileDevice::ReadOther | QFileDevice::WriteOther
+                                                  | QFileDevice::ExeOther);
+    }
+
+    bool measureRemote(const Stream &, double seconds, Run &run, QString &error)
+    {
+        run.player = QStringLiteral("remote");
+        driver.window()->show();
+        auto *dialog = driver.window()->findChild<PreviewDlg *>();
+        auto *player = dialog ? dialog->findChild<QFrame *>(QStringLiteral("player")) : nullptr;
+        if (!player) {
+            error = QStringLiteral("no player frame");
+            return false;
+        }
+        RemoteDriver::click(driver.widget<QAbstractButton>("previewBtn"));
+        dialog->move(0, 0);
+        const bool ok = watchFor(player->winId(), seconds, run.frames);
+        dialog->stopStream();
+        dialog->hide();
+        driver.window()->hide();
+        RemoteDriver::settle(500);
+        if (!ok)
+            error = QStringLiteral("the remote showed no stamped frame");
+        return ok;
+    }
+
+    bool measurePeer(const QString &name, const QString &program, const QStringList &arguments,
+                     const QProcessEnvironment &environment, double seconds, Run &run, QString &error)
+    {
+        run.player = name;
+        PeerPlayer peer(name, program, arguments, environment);
+        if (!peer.start(error))
+            return false;
+        const bool ok = watchFor(peer.window(), seconds, run.frames);
+        peer.stop();
+        RemoteDriver::settle(500);
+        if (!ok)
+            error = name + QStringLiteral(" showed no stamped frame");
+        return ok;
+    }
+
+    // The remote and every peer on one stream.
+    std::vector<Run> measureAll(const Stream &stream, double seconds, bool allPeers, QStringList &failures)
+    {
+        std::vector<Run> runs;
+        TestServer server(cameraAddress, stream.serverOptions());
+        QString error;
+        if (!server.start(binDirectory + QStringLiteral("/rtsp-test-server"), error)) {
+            failures << stream.label() + QStringLiteral(": rtsp-test-server: ") + error;
+            return runs;
+        }
+        const QString url = server.url();
+        QProcessEnvironment vlcEnvironment = QProcessEnvironment::systemEnvironment();
+        vlcEnvironment.insert(QStringLiteral("VLC_PLUGIN_PATH"), binDirectory + QStringLiteral("/plugins"));
+        // VLC refuses to run as root, which the bench is (for port 554): cvlc runs as
+        // nobody, with a home of its own for its settings.
+        vlcEnvironment.insert(QStringLiteral("HOME"), vlcHome.path());
+        const QProcessEnvironment plain = QProcessEnvironment::systemEnvironment();
+        struct PeerCommand
+        {
+            QString name;
+            QString program;
+            QStringList arguments;
+            QProcessEnvironment environment;
+            bool sameCache;
+        };
+        const std::vector<PeerCommand> peers{
+            {"ffplay", "ffplay", {"-fflags", "nobuffer", "-flags", "low_delay", "-framedrop", "-loglevel", "error", url},
+             plain, false},
+            {"gst latency=300", "gst-launch-1.0",
+             {"-q", "rtspsrc", "location=" + url, "latency=300", "!", "decodebin", "!", "videoconvert", "!",
+              "autovideosink"},
+             plain, true},
+            {"gst latency=0", "gst-launch-1.0",
+             {"-q", "rtspsrc", "location=" + url, "latency=0", "!", "decodebin", "!", "videoconvert", "!",
+              "autovideosink"},
+             plain, false},
+            {"cvlc 300", "setpriv",
+             {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "cvlc", "--network-caching=300", "--no-audio",
+              "--no-video-title-show", url},
+             vlcEnvironment, true},
+        };
+        Run remote;
+        if (measureRemote(stream, seconds, remote, error))
+            runs.push_back(remote);
+        else
+            failures << stream.label() + QStringLiteral(": ") + error;
+        for (const PeerCommand &peer : peers) {
+            if (!allPeers && !peer.sameCache)
+                continue;
+            if (QStandardPaths::findExecutable(peer.program).isEmpty()) {
+                failures << peer.name + QStringLiteral(": ") + peer.program + QStringLiteral(" is not installed");
+                continue;
+            }
+            Run run;
+            if (measurePeer(peer.name, peer.program, peer.arguments, peer.environment, seconds, run, error))
+                runs.push_back(run);
+            else
+                failures << stream.label() + QStringLiteral(": ") + error;
+        }
+        return runs;
+    }
+
+private:
+    RemoteDriver &driver;
+    QString binDirectory;
+    QTemporaryDir vlcHome;
+};
+
+// The lowest median among the peers that cache 300 ms, as the remote does.
+double lowestSameCachePeer(const std::vector<Run> &runs, const std::vector<Figures> &figures)
+{
+    double lowest = 0;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const bool sameCache = runs[i].player == QLatin1String("gst latency=300") || runs[i].player == QLatin1String("cvlc 300");
+        if (sameCache && figures[i].shown > 0 && (lowest == 0 || figures[i].medianMs < lowest))
+            lowest = figures[i].medianMs;
+    }
+    return lowest;
+}
+
+void addLatencyRow(ResultFile &result, const QString &what, const Stream &stream, const std::vector<Run> &runs,
+                   double from, double to, QJsonArray &json)
+{
+    std::vector<Figures> figures;
+    QStringList peers;
+    const Figures *remote = nullptr;
+    for (const Run &run : runs)
+        figures.push_back(figuresOf(run.frames, from, to, stream.fps));
+    QJsonObject record{{"stream", stream.label()}, {"from_s", from}, {"to_s", to}};
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        record.insert(runs[i].player, figures[i].toJson());
+        if (runs[i].player == QLatin1String("remote"))
+            remote = &figures[i];
+        else
+            peers << runs[i].player + QStringLiteral(" ") + figures[i].text();
+    }
+    json.append(record);
+    const double intervalMs = 1000.0 / stream.fps;
+    const double lowest = lowestSameCachePeer(runs, figures);
+    const bool met = remote && remote->shown > 0 && lowest > 0 && remote->medianMs <= lowest
+        && remote->p95Ms <= remote->medianMs + intervalMs;
+    result.addRow({what + QStringLiteral(" (median / p95 / max)"), remote ? remote->text() : QStringLiteral("failed"),
+                   peers.join(QStringLiteral("; ")),
+                   QStringLiteral("median ≤ lowest 300 ms peer (%1 ms), p95 ≤ median + %2 ms")
+                       .arg(lowest, 0, 'f', 0)
+                       .arg(intervalMs, 0, 'f', 0),
+                   verdict(met)});
+}
+
+void addJitterRow(ResultFile &result, const Stream &stream, const std::vector<Run> &runs, QJsonArray &json)
+{
+    QStringList peers;
+    QString remote = QStringLiteral("failed");
+    std::size_t remoteBad = 0, fewestBad = 0;
+    bool anyPeer = false;
+    QJsonObject record{{"stream", stream.label()}};
+    for (const Run &run : runs) {
+        const Figures figures = figuresOf(run.frames, 0, 1e9, stream.fps);
+        record.insert(run.player, figures.toJson());
+        const QString text = QStringLiteral("%1 late, %2 dropped of %3").arg(figures.late).arg(figures.dropped).arg(figures.shown + figures.dropped);
+        if (run.player == QLatin1String("remote")) {
+            remote = text;
+            remoteBad = figures.late + figures.dropped;
+        } else {
+            peers << run.player + QStringLiteral(" ") + text;
+            if (!anyPeer || figures.late + figures.dropped < fewestBad)
+                fewestBad = figures.late + figures.dropped;
+            anyPeer = true;
+        }
+    }
+    json.append(record);
+    result.addRow({QStringLiteral("Frames late or dropped, ") + stream.label(), remote, peers.join(QStringLiteral("; ")),
+                   QStringLiteral("no more than the best peer"), verdict(anyPeer && remoteBad <= fewestBad)});
+}
+
+int fail(const QString &out, const QString &why, int exitCode = 1)
+{
+    ResultFile result(QStringLiteral("glass"));
+    result.addRow({QStringLiteral("Glass to glass"), QStringLiteral("not measured"), QString(), QString(), why});
+    result.write(out);
+    std::fprintf(stderr, "bench_glass: %s\n", qPrintable(why));
+    return exitCode;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    XInitThreads();
+    const BenchOptions options(argc, argv);
+    const int seconds = options.number(QStringLiteral("seconds"), 15);
+    const int longSeconds = options.number(QStringLiteral("long-seconds"), 75);
+    const QString out = options.outDirectory();
+    if (geteuid() != 0)
+        return fail(out, QStringLiteral("skipped: port 554 needs root"), 0);
+    BenchHome home;
+    prepareLikeTheProgram(argc, argv);
+    Corvanta app(argc, argv);
+    RemoteDriver driver;
+    if (!driver.window() || !driver.showAndWaitUntilExposed(10000))
+        return fail(out, QStringLiteral("failed: the main window did not show"));
+    driver.window()->move(0, 0);
+    LoopbackPeer::Options peerOptions;
+    peerOptions.address = cameraAddress.toStdString();
+    LoopbackPeer peer(peerOptions);
+    std::string peerError;
+    if (!peer.start(peerError))
+        return fail(out, QStringLiteral("failed: peer: ") + QString::fromStdString(peerError));
+    peer.setArrivalHook(RemoteDriver::eventLoopWaker());
+    if (!driver.connectTo(cameraAddress, peer, 10000))
+        return fail(out, QStringLiteral("failed: the remote did not connect to its peer"));
+
+    GlassBench bench(driver, QCoreApplication::applicationDirPath());
+    ResultFile result(QStringLiteral("glass"));
+    QJsonArray figures;
+    QStringList failures;
+    // Over time: the first 10 s of a stream, and 60 s on.
+    const Stream small25{640, 360, 25};
+    const std::vector<Run> longRuns = bench.measureAll(small25, longSeconds, true, failures);
+    addLatencyRow(result, QStringLiteral("Glass to glass, ") + small25.label() + QStringLiteral(", first 10 s"), small25,
+                  longRuns, 0, 10, figures);
+    if (longSeconds > 61)
+        addLatencyRow(result, QStringLiteral("Glass to glass, ") + small25.label() + QStringLiteral(", after 60 s"),
+                      small25, longRuns, 60, longSeconds, figures);
+    for (const Stream &stream : {Stream{640, 360, 50}, Stream{1920, 1080, 25}, Stream{1920, 1080, 50}}) {
+        const std::vector<Run> runs = bench.measureAll(stream, seconds, true, failures);
+        addLatencyRow(result, QStringLiteral("Glass to glass, ") + stream.label(), stream, runs, 1, seconds, figures);
+    }
+    const Stream jittery{640, 360, 25, 150};
+    addJitterRow(result, jittery, bench.measureAll(jittery, seconds, true, failures), figures);
+    result.setFigure(QStringLiteral("streams"), figures);
+    result.setFigure(QStringLiteral("failures"), QJsonArray::fromStringList(failures));
+    result.write(out);
+    for (const QString &failure : failures)
+        std::fprintf(stderr, "bench_glass: %s\n", qPrintable(failure));
+    QTextStream(stdout) << "glass: " << figures.size() << " streams measured, " << failures.size() << " failures\n";
+    return 0;
+}

@@ -1,0 +1,99 @@
+#include "stampwatcher.h"
+
+#include "framestamp.h"
+#include "monotonic.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+
+namespace {
+
+int ignoreXError(Display *, XErrorEvent *)
+{
+    return 0;
+}
+
+} // namespace
+
+StampWatcher::~StampWatcher()
+{
+    stop();
+}
+
+bool StampWatcher::start(unsigned long window, int intervalMicros)
+{
+    stop();
+    Display *display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    XSetErrorHandler(ignoreXError);
+    XWindowAttributes attributes {};
+    if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) {
+        XCloseDisplay(display);
+        return false;
+    }
+    // The video's place inside the window: as large as fits at 16:9, centred.
+    int videoWidth = attributes.width;
+    int videoHeight = attributes.width * 9 / 16;
+    if (videoHeight > attributes.height) {
+        videoHeight = attributes.height;
+        videoWidth = attributes.height * 16 / 9;
+    }
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), (attributes.width - videoWidth) / 2,
+                          (attributes.height - videoHeight) / 2, &x, &y, &child);
+    // The middle of the stamp's band, the top eighth of the picture.
+    const int row = y + videoHeight / (2 * FrameStamp::bandHeightDivisor);
+    frames.clear();
+    seen.store(0, std::memory_order_release);
+    stopping.store(false, std::memory_order_release);
+    thread = std::thread(&StampWatcher::watch, this, display, x, row, videoWidth, intervalMicros);
+    return true;
+}
+
+std::vector<ShownFrame> StampWatcher::stop()
+{
+    if (thread.joinable()) {
+        stopping.store(true, std::memory_order_release);
+        thread.join();
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    return frames;
+}
+
+void StampWatcher::watch(void *opaqueDisplay, int x, int y, int width, int intervalMicros)
+{
+    auto *display = static_cast<Display *>(opaqueDisplay);
+    std::vector<std::uint8_t> luma(static_cast<std::size_t>(width));
+    std::uint32_t last = 0;
+    bool any = false;
+    while (!stopping.load(std::memory_order_acquire)) {
+        // The root window at the video's place: what is on the screen, whichever
+        // window (a player's own child, say) drew it.
+        XImage *image = XGetImage(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width), 1,
+                                  AllPlanes, ZPixmap);
+        const std::int64_t now = monotonicNanos();
+        if (image) {
+            for (int column = 0; column < width; ++column) {
+                const unsigned long pixel = XGetPixel(image, column, 0);
+                const unsigned red = (pixel >> 16) & 0xFF, green = (pixel >> 8) & 0xFF, blue = pixel & 0xFF;
+                luma[static_cast<std::size_t>(column)] = static_cast<std::uint8_t>((77 * red + 150 * green + 29 * blue) >> 8);
+            }
+            XDestroyImage(image);
+            std::uint32_t value = 0;
+            if (FrameStamp::read(luma.data(), width, &value) && (!any || value != last)) {
+                any = true;
+                last = value;
+                const std::int64_t captured = FrameStamp::unwrap(value, now / 1000000) * 1000000;
+                std::lock_guard<std::mutex> lock(mutex);
+                frames.push_back({now, captured});
+                seen.store(frames.size(), std::memory_order_release);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(intervalMicros));
+    }
+    XCloseDisplay(display);
+}
