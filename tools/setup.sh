@@ -44,14 +44,21 @@ halvorine_install_packages() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# halvorine_build DIR [cmake options...]: configures and builds into DIR.
-halvorine_build() {
+# halvorine_configure DIR [cmake options...]: configures DIR.
+halvorine_configure() {
     local dir=$1
     shift
-    local jobs
-    jobs=$(nproc 2>/dev/null || echo 2)
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-    cmake --build "$dir" -j"$jobs"
+}
+
+halvorine_jobs() {
+    nproc 2>/dev/null || echo 2
+}
+
+# halvorine_build DIR [cmake options...]: configures and builds everything into DIR.
+halvorine_build() {
+    halvorine_configure "$@"
+    cmake --build "$1" -j"$(halvorine_jobs)"
 }
 
 # halvorine_setup [extra packages...]: packages, configure, build into ./build.
@@ -59,4 +66,13 @@ halvorine_setup() {
     halvorine_install_packages "${HALVORINE_PACKAGES[@]}" "$@"
     # shellcheck disable=SC2086 # HALVORINE_CMAKE_ARGS is a list of words by design
     halvorine_build build ${HALVORINE_CMAKE_ARGS:-}
+}
+
+# halvorine_setup_targets TARGET...: packages, configure, and build only TARGETs into
+# ./build (./run: the remote's first window should not wait for the test suite).
+halvorine_setup_targets() {
+    halvorine_install_packages "${HALVORINE_PACKAGES[@]}"
+    # shellcheck disable=SC2086 # HALVORINE_CMAKE_ARGS is a list of words by design
+    halvorine_configure build ${HALVORINE_CMAKE_ARGS:-}
+    cmake --build build -j"$(halvorine_jobs)" --target "$@"
 }
