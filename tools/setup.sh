@@ -2,6 +2,8 @@
 # distribution's packages (Debian 12 or Ubuntu), then configures and builds.
 # Source it; it defines halvorine_setup.
 
+# file: CPack's DEB generator tells executables from other files with it before it
+# hands them to dpkg-shlibdeps. appstream: appstreamcli, which checks the metainfo.
 # libvlc-bin is only recommended by libvlc5, so --no-install-recommends leaves it out;
 # it keeps libVLC's module cache (plugins.dat), without which every libvlc_new opens
 # all of VLC's ~400 modules: about 170 ms more at each start of the remote.
@@ -15,6 +17,7 @@ HALVORINE_PACKAGES=(
     gstreamer1.0-plugins-bad gstreamer1.0-libav
     libx11-dev xvfb xauth xdotool x11-utils
     binutils-mingw-w64-x86-64 desktop-file-utils ffmpeg
+    file appstream
 )
 
 # What the other builds of the CI matrix need on top (tools/ci-matrix.sh): Qt 6 and its

@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -150,6 +151,12 @@ private slots:
         deb = work.filePath(debs.first());
         paths = packagePaths(deb);
         QVERIFY2(paths.contains(module), qPrintable(paths.join('\n')));
+        // lintian brings some seventy packages with it; ./test does not install it.
+        const QString lintian = QStandardPaths::findExecutable(QStringLiteral("lintian"));
+        if (!lintian.isEmpty()) {
+            const Run check = run(lintian, {"--fail-on", "error,warning", deb});
+            QVERIFY2(check.ok(), qPrintable(check.output));
+        }
         for (const QString &path : qAsConst(paths))
             if (exists(path))
                 pathsBefore << path;
@@ -179,6 +186,9 @@ private slots:
                                  "/usr/share/man/man1/halvorine-remote.1.gz",
                                  "/usr/share/doc/halvorine-remote/copyright"})
             QVERIFY2(QFileInfo::exists(QLatin1String(path)), path);
+        const Run metainfo = run(QStringLiteral("appstreamcli"),
+                                 {"validate", "--no-net", "/usr/share/metainfo/com.halvorine.CameraOsdRemote.metainfo.xml"});
+        QVERIFY2(metainfo.ok(), qPrintable(metainfo.output));
     }
 
     void menuCommandShowsTheWindowAndPlaysThePreview()
