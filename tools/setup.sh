@@ -2,6 +2,8 @@
 # distribution's packages (Debian 12 or Ubuntu), then configures and builds.
 # Source it; it defines halvorine_setup.
 
+# file: CPack's DEB generator tells executables from other files with it before it
+# hands them to dpkg-shlibdeps. appstream: appstreamcli, which checks the metainfo.
 # libvlc-bin is only recommended by libvlc5, so --no-install-recommends leaves it out;
 # it keeps libVLC's module cache (plugins.dat), without which every libvlc_new opens
 # all of VLC's ~400 modules: about 170 ms more at each start of the remote.
@@ -15,6 +17,7 @@ HALVORINE_PACKAGES=(
     gstreamer1.0-plugins-bad gstreamer1.0-libav
     libx11-dev xvfb xauth xdotool x11-utils
     binutils-mingw-w64-x86-64 desktop-file-utils ffmpeg
+    file appstream
     nftables  # the dead-camera test drops a peer's packets with it
 )
 
@@ -45,14 +48,21 @@ halvorine_install_packages() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# halvorine_build DIR [cmake options...]: configures and builds into DIR.
-halvorine_build() {
+# halvorine_configure DIR [cmake options...]: configures DIR.
+halvorine_configure() {
     local dir=$1
     shift
-    local jobs
-    jobs=$(nproc 2>/dev/null || echo 2)
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-    cmake --build "$dir" -j"$jobs"
+}
+
+halvorine_jobs() {
+    nproc 2>/dev/null || echo 2
+}
+
+# halvorine_build DIR [cmake options...]: configures and builds everything into DIR.
+halvorine_build() {
+    halvorine_configure "$@"
+    cmake --build "$1" -j"$(halvorine_jobs)"
 }
 
 # halvorine_setup [extra packages...]: packages, configure, build into ./build.
@@ -60,4 +70,13 @@ halvorine_setup() {
     halvorine_install_packages "${HALVORINE_PACKAGES[@]}" "$@"
     # shellcheck disable=SC2086 # HALVORINE_CMAKE_ARGS is a list of words by design
     halvorine_build build ${HALVORINE_CMAKE_ARGS:-}
+}
+
+# halvorine_setup_targets TARGET...: packages, configure, and build only TARGETs into
+# ./build (./run: the remote's first window should not wait for the test suite).
+halvorine_setup_targets() {
+    halvorine_install_packages "${HALVORINE_PACKAGES[@]}"
+    # shellcheck disable=SC2086 # HALVORINE_CMAKE_ARGS is a list of words by design
+    halvorine_configure build ${HALVORINE_CMAKE_ARGS:-}
+    cmake --build build -j"$(halvorine_jobs)" --target "$@"
 }
