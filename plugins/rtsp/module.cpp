@@ -5,6 +5,7 @@
 #include "es_format_from_stream.h"
 #include "rtsp_connection.h"
 #include "stream_clock.h"
+#include "without_credentials.h"
 
 #include <vlc_common.h>
 #include <vlc_demux.h>
@@ -151,13 +152,6 @@ int Control(demux_t *demux, int query, va_list args)
     default:
         return VLC_EGENERIC;
     }
-}
-
-// The camera's password must not end up in a log file.
-std::string withoutCredentials(const std::string &location)
-{
-    const size_t at = location.find('@');
-    return at != std::string::npos && at < location.find('/') ? location.substr(at + 1) : location;
 }
 
 void destroySys(demux_sys_t *sys)
