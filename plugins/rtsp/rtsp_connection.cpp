@@ -39,13 +39,27 @@ int RtspConnection::interruptRequested(void *self)
     auto *connection = static_cast<RtspConnection *>(self);
     if (connection->closing_)
         return mdate() >= connection->closeDeadline_;
-    return vlc_killed();
+    return vlc_killed() || connection->pastDeadline();
+}
+
+bool RtspConnection::pastDeadline() const
+{
+    return mdate() >= deadline_;
+}
+
+// libavformat reports an interruption as AVERROR_EXIT, whoever asked for it:
+// tell the log a step that ran out of time from a Stop.
+int RtspConnection::withDeadline(int result) const
+{
+    return result == AVERROR_EXIT && !vlc_killed() && pastDeadline() ? AVERROR(ETIMEDOUT) : result;
 }
 
 int RtspConnection::open(const std::string &url, int64_t ioTimeoutUs)
 {
     close();
     closing_ = false;
+    stepBudgetUs_ = 2 * ioTimeoutUs;
+    deadline_ = mdate() + stepBudgetUs_;
     context_ = avformat_alloc_context();
     if (!context_)
         return AVERROR(ENOMEM);
@@ -58,12 +72,13 @@ int RtspConnection::open(const std::string &url, int64_t ioTimeoutUs)
     // decoders need (codec, clock rate, parameter sets as extradata).
     int result = avformat_open_input(&context_, url.c_str(), av_find_input_format("rtsp"), &options);
     av_dict_free(&options);
-    return result; // on failure avformat_open_input() has freed context_
+    return withDeadline(result); // on failure avformat_open_input() has freed context_
 }
 
 int RtspConnection::read(AVPacket *packet)
 {
-    return av_read_frame(context_, packet);
+    deadline_ = mdate() + stepBudgetUs_;
+    return withDeadline(av_read_frame(context_, packet));
 }
 
 void RtspConnection::close()
@@ -73,11 +88,4 @@ void RtspConnection::close()
     closing_ = true;
     closeDeadline_ = mdate() + kTeardownGraceUs;
     avformat_close_input(&context_);
-}
-
-std::string avErrorText(int error)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(error, text, sizeof text);
-    return text;
 }

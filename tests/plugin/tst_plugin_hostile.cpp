@@ -1,0 +1,99 @@
+// Servers that break the rules, on purpose: the input ends by itself where
+// the server would keep it waiting for ever, Stop takes under a second, and
+// memory stays bounded. (Under ASan, any overrun in the parsing shows here.)
+
+#include "hostile_rtsp_server.h"
+#include "processmemory.h"
+#include "vlc_preview.h"
+
+#include <QtTest>
+
+namespace {
+using Misdeed = HostileRtspServer::Misdeed;
+
+const QHostAddress kAddress(QStringLiteral("127.0.2.1"));
+constexpr quint16 kPort = 8554;
+constexpr qint64 kMaxStopMs = 1000;
+// One open or read is given twice the socket timeout (1 s here); and some.
+constexpr int kSelfEndMs = 5000;
+constexpr qint64 kFloodBytes = 4 * 1024 * 1024;
+constexpr qint64 kMaxGrowthBytes = 48 * 1024 * 1024;
+} // namespace
+
+Q_DECLARE_METATYPE(HostileRtspServer::Misdeed)
+
+class PluginHostileTest : public QObject {
+    Q_OBJECT
+
+    // The server's misdeed, and what the input makes of it.
+    void play(Misdeed misdeed, const QStringList &options, const QString &userInfo, bool endsByItself,
+              int maxRequests, qint64 *growth, QString *log)
+    {
+        HostileRtspServer server(kAddress, kPort, misdeed);
+        QVERIFY(server.startListening());
+        VlcPreview preview(options);
+        const qint64 before = residentBytes();
+        preview.play(server.url(userInfo));
+        if (endsByItself) {
+            QVERIFY2(preview.waitForEnd(kSelfEndMs), qPrintable(preview.log()));
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(server.bytesSent() >= kFloodBytes, 10000);
+        }
+        const qint64 stopMs = preview.stopAndMeasureMs();
+        *growth = residentBytes() - before;
+        *log = preview.log();
+        qInfo("%d connection(s), %d request(s), %lld bytes sent; stop took %lld ms, %lld kB more resident",
+              server.connections(), server.requests(), server.bytesSent(), stopMs, *growth / 1024);
+        QVERIFY2(stopMs <= kMaxStopMs, qPrintable(QString::number(stopMs) + " ms"));
+        QVERIFY2(maxRequests < 0 || server.requests() <= maxRequests, "the client keeps asking");
+    }
+
+private slots:
+    // libVLC loads its decoders and output modules on the first play: that is
+    // no growth of ours.
+    void initTestCase()
+    {
+        qint64 growth = 0;
+        QString log;
+        play(Misdeed::AbsurdSdp, {QStringLiteral(":halvorine-rtsp-timeout=1")}, {}, true, -1, &growth, &log);
+    }
+
+    void survives_data()
+    {
+        QTest::addColumn<Misdeed>("misdeed");
+        QTest::addColumn<bool>("endsByItself");
+        QTest::addColumn<int>("maxRequests"); // -1: libavformat's own business
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("absurd SDP") << Misdeed::AbsurdSdp << true << 10 << "stream 1 (pcm_mulaw) not passed on";
+        QTest::newRow("endless 401") << Misdeed::EndlessChallenge << true << 4
+                                     << "cannot open rtsp://127.0.2.1:8554/1: Server returned 401";
+        // libavformat follows redirects without a limit: only the deadline ends it.
+        QTest::newRow("redirect to itself") << Misdeed::SelfRedirect << true << -1 << "cannot open";
+        QTest::newRow("1 GB Content-Length") << Misdeed::HugeContentLength << true << 10 << "cannot open";
+        QTest::newRow("1 MB header line") << Misdeed::HugeHeaderLine << true << 10 << "";
+        // It answers whatever in the garbage looks like a request of the server's.
+        QTest::newRow("garbage after PLAY") << Misdeed::GarbageAfterPlay << true << -1 << "reading failed";
+        QTest::newRow("absurd interleaved frames") << Misdeed::AbsurdInterleaved << false << 10 << "";
+    }
+
+    void survives()
+    {
+        QFETCH(Misdeed, misdeed);
+        QFETCH(bool, endsByItself);
+        QFETCH(int, maxRequests);
+        QFETCH(QString, logged);
+        qint64 growth = 0;
+        QString log;
+        play(misdeed, {QStringLiteral(":halvorine-rtsp-timeout=1")}, QStringLiteral("admin:hunter2@"),
+             endsByItself, maxRequests, &growth, &log);
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY2(log.contains(logged), qPrintable(log));
+        const QStringList ours = log.split('\n').filter(QRegularExpression(QStringLiteral("^halvorine_rtsp: ")));
+        QVERIFY2(!ours.join('\n').contains(QLatin1String("hunter2")), qPrintable(log));
+        QVERIFY2(growth < kMaxGrowthBytes, qPrintable(QString::number(growth / 1024) + " kB"));
+    }
+};
+
+QTEST_GUILESS_MAIN(PluginHostileTest)
+#include "tst_plugin_hostile.moc"
