@@ -111,8 +111,10 @@ void forwardPacket(demux_t *demux, demux_sys_t &sys, const AVPacket &packet)
     if (packet.flags & AV_PKT_FLAG_KEY)
         block->i_flags |= BLOCK_FLAG_TYPE_I;
     if (timing.discontinuity) {
-        // No ES_OUT_RESET_PCR: that makes libVLC buffer network-caching anew
-        // (a visible stall); its clock follows a PCR that steps back by itself.
+        // The clock has given this stream new ticks that go on from the
+        // program's; the PCR does not step, so no ES_OUT_RESET_PCR (which
+        // would make libVLC buffer network-caching anew: a visible stall).
+        // The flag lets the decoder drop what it held of the old times.
         msg_Dbg(demux, "stream %d: times restarted", packet.stream_index);
         block->i_flags |= BLOCK_FLAG_DISCONTINUITY;
     }
