@@ -39,8 +39,10 @@ struct Track {
 } // namespace
 
 struct demux_sys_t {
+    std::string url;
+    int64_t timeoutUs = 0;
     RtspConnection connection;
-    std::unique_ptr<StreamClock> clock;
+    std::unique_ptr<StreamClock> clock; // set once the session is up
     std::vector<Track> tracks; // indexed like the AVFormatContext's streams
     AVPacket *packet = nullptr;
 };
@@ -123,9 +125,35 @@ void forwardPacket(demux_t *demux, demux_sys_t &sys, const AVPacket &packet)
     es_out_Send(demux->out, track.es, block);
 }
 
+// The session is set up here, in the first Demux, rather than in Open. An
+// Open that fails (or that a Stop cuts short, as every preview start does
+// once) makes libVLC go on to its other rtsp:// inputs, satip and
+// access_realrtsp, which connect to the camera again and can hold a Stop for
+// minutes; a Demux that fails just ends the input.
+int connectSession(demux_t *demux, demux_sys_t &sys)
+{
+    const int result = sys.connection.open(sys.url, sys.timeoutUs);
+    // Stopped while connecting; libavformat may then report a reply cut short.
+    if (result == AVERROR_EXIT || vlc_killed())
+        return VLC_DEMUXER_EOF;
+    if (result < 0) {
+        msg_Err(demux, "cannot open rtsp://%s: %s", withoutCredentials(demux->psz_location).c_str(),
+                avErrorText(result).c_str());
+        return VLC_DEMUXER_EGENERIC;
+    }
+    const unsigned streams = sys.connection.context()->nb_streams;
+    msg_Dbg(demux, "session open, %u stream(s)", streams);
+    auto clock = std::make_unique<StreamClock>(streams);
+    addTracks(demux, sys);
+    sys.clock = std::move(clock);
+    return VLC_DEMUXER_SUCCESS;
+}
+
 int demuxOne(demux_t *demux)
 {
     demux_sys_t &sys = *demux->p_sys;
+    if (!sys.clock)
+        return connectSession(demux, sys);
     const int result = sys.connection.read(sys.packet);
     if (result == AVERROR(EAGAIN)) {
         vlc_msleep_i11e(kRetryPauseUs);
@@ -191,27 +219,16 @@ struct SysDeleter {
 };
 using SysPointer = std::unique_ptr<demux_sys_t, SysDeleter>;
 
-// psz_location is the URL without "rtsp://" (and may carry user:pass@ and a port).
-int openSession(demux_t *demux)
+// psz_location is the URL without "rtsp://" (and may carry user:pass@ and a
+// port). Nothing goes to the network yet (see connectSession).
+int prepareSession(demux_t *demux)
 {
     SysPointer sys(new demux_sys_t);
     sys->packet = av_packet_alloc();
     if (!sys->packet)
         return VLC_ENOMEM;
-
-    const std::string url = std::string("rtsp://") + demux->psz_location;
-    const int64_t timeoutUs = var_InheritInteger(demux, kTimeoutOption) * CLOCK_FREQ;
-    const int result = sys->connection.open(url, timeoutUs);
-    if (result < 0) {
-        msg_Err(demux, "cannot open rtsp://%s: %s", withoutCredentials(demux->psz_location).c_str(),
-                avErrorText(result).c_str());
-        return VLC_EGENERIC;
-    }
-    const unsigned streams = sys->connection.context()->nb_streams;
-    msg_Dbg(demux, "session open, %u stream(s)", streams);
-
-    sys->clock = std::make_unique<StreamClock>(streams);
-    addTracks(demux, *sys);
+    sys->url = std::string("rtsp://") + demux->psz_location;
+    sys->timeoutUs = var_InheritInteger(demux, kTimeoutOption) * CLOCK_FREQ;
     demux->p_sys = sys.release();
     demux->pf_demux = Demux;
     demux->pf_control = Control;
@@ -224,7 +241,7 @@ int Open(vlc_object_t *object)
     if (!demux->psz_location || !*demux->psz_location)
         return VLC_EGENERIC;
     try {
-        return openSession(demux);
+        return prepareSession(demux);
     } catch (const std::bad_alloc &) {
         return VLC_ENOMEM;
     } catch (...) {
