@@ -142,7 +142,8 @@ int connectSession(demux_t *demux, demux_sys_t &sys)
         return VLC_DEMUXER_EGENERIC;
     }
     const unsigned streams = sys.connection.context()->nb_streams;
-    msg_Dbg(demux, "session open, %u stream(s)", streams);
+    msg_Dbg(demux, "session open, %u stream(s), RTP over %s", streams,
+            sys.connection.transport() == RtspConnection::Transport::Tcp ? "the RTSP connection" : "UDP");
     auto clock = std::make_unique<StreamClock>(streams);
     addTracks(demux, sys);
     sys.clock = std::move(clock);

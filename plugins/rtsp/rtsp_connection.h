@@ -20,13 +20,17 @@
 // be written, then gives up.
 class RtspConnection {
 public:
+    enum class Transport { Tcp, Udp };
+
     RtspConnection() = default;
     ~RtspConnection();
     RtspConnection(const RtspConnection &) = delete;
     RtspConnection &operator=(const RtspConnection &) = delete;
 
     // Returns 0 or a negative AVERROR. `ioTimeoutUs` bounds each socket wait
-    // so that a server that goes silent ends the session.
+    // so that a server that goes silent ends the session. RTP comes
+    // interleaved on the RTSP connection, or over UDP from a server that
+    // refuses that.
     int open(const std::string &url, int64_t ioTimeoutUs);
     // av_read_frame(): 0, AVERROR_EOF, AVERROR_EXIT (interrupted),
     // AVERROR(ETIMEDOUT) (no whole packet in twice the socket timeout) or an error.
@@ -34,13 +38,16 @@ public:
     void close();
 
     AVFormatContext *context() const { return context_; }
+    Transport transport() const { return transport_; }
 
 private:
+    int openWith(const std::string &url, int64_t ioTimeoutUs, Transport transport);
     static int interruptRequested(void *self);
     bool pastDeadline() const;
     int withDeadline(int result) const;
 
     AVFormatContext *context_ = nullptr;
+    Transport transport_ = Transport::Tcp;
     mtime_t stepBudgetUs_ = 0; // for one open or one read
     mtime_t deadline_ = 0;     // mdate() at which the open or read under way gives up
     bool closing_ = false;
