@@ -19,6 +19,14 @@ constexpr qint64 kMaxStopMs = 1000;
 constexpr int kSelfEndMs = 8000;
 constexpr qint64 kFloodBytes = 4 * 1024 * 1024;
 constexpr qint64 kMaxGrowthBytes = 48 * 1024 * 1024;
+// AddressSanitizer keeps freed memory in quarantine (up to 256 MB), so the
+// thousands of connections of a redirect loop show as growth there; its
+// leak check at exit stands in for the bound.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kMemoryIsMeasurable = false;
+#else
+constexpr bool kMemoryIsMeasurable = true;
+#endif
 } // namespace
 
 Q_DECLARE_METATYPE(HostileRtspServer::Misdeed)
@@ -99,7 +107,7 @@ private slots:
         QVERIFY2(log.contains(logged), qPrintable(log));
         const QStringList ours = log.split('\n').filter(QRegularExpression(QStringLiteral("^halvorine_rtsp: ")));
         QVERIFY2(!ours.join('\n').contains(QLatin1String("hunter2")), qPrintable(log));
-        QVERIFY2(growth < kMaxGrowthBytes, qPrintable(QString::number(growth / 1024) + " kB"));
+        QVERIFY2(!kMemoryIsMeasurable || growth < kMaxGrowthBytes, qPrintable(QString::number(growth / 1024) + " kB"));
         // Once our input has failed, libVLC's other rtsp:// inputs must not
         // have a go at the camera too.
         if (misdeed != Misdeed::SelfRedirect)
