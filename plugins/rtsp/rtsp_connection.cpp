@@ -8,6 +8,10 @@ namespace {
 // Time that close may spend sending TEARDOWN to a live but slow server.
 constexpr int64_t kTeardownGraceUs = 100 * 1000;
 
+// libavformat follows RTSP redirects without a limit, each on a new
+// connection: a camera that redirects to itself would get thousands a second.
+constexpr int kMaxRedirects = 5;
+
 // Kernel receive buffer for RTP over UDP: a key frame arrives as one burst of
 // packets, which the default buffer (about 200 kB) may not hold.
 constexpr int kUdpBufferBytes = 2 * 1024 * 1024;
@@ -54,7 +58,20 @@ int RtspConnection::interruptRequested(void *self)
     auto *connection = static_cast<RtspConnection *>(self);
     if (connection->closing_)
         return mdate() >= connection->closeDeadline_;
-    return vlc_killed() || connection->pastDeadline();
+    return vlc_killed() || connection->pastDeadline() || connection->redirectedTooOften();
+}
+
+// On a redirect libavformat gives the context the new location as a new
+// string (allocated while the old one is still held, so never at the same
+// address); the callback is polled on every connection, so it sees each one.
+bool RtspConnection::redirectedTooOften()
+{
+    if (context_ && context_->url != seenUrl_) {
+        if (seenUrl_)
+            ++redirects_;
+        seenUrl_ = context_->url;
+    }
+    return redirects_ > kMaxRedirects;
 }
 
 bool RtspConnection::pastDeadline() const
@@ -66,7 +83,11 @@ bool RtspConnection::pastDeadline() const
 // tell the log a step that ran out of time from a Stop.
 int RtspConnection::withDeadline(int result) const
 {
-    return result == AVERROR_EXIT && !vlc_killed() && pastDeadline() ? AVERROR(ETIMEDOUT) : result;
+    if (result != AVERROR_EXIT || vlc_killed())
+        return result;
+    if (redirects_ > kMaxRedirects)
+        return AVERROR(ELOOP);
+    return pastDeadline() ? AVERROR(ETIMEDOUT) : result;
 }
 
 // RTP interleaved on the RTSP TCP connection first: nothing is lost when a
@@ -88,6 +109,8 @@ int RtspConnection::openWith(const std::string &url, int64_t ioTimeoutUs, Transp
 {
     closing_ = false;
     transport_ = transport;
+    seenUrl_ = nullptr;
+    redirects_ = 0;
     context_ = avformat_alloc_context();
     if (!context_)
         return AVERROR(ENOMEM);

@@ -33,7 +33,8 @@ public:
     // refuses that.
     int open(const std::string &url, int64_t ioTimeoutUs);
     // av_read_frame(): 0, AVERROR_EOF, AVERROR_EXIT (interrupted),
-    // AVERROR(ETIMEDOUT) (no whole packet in twice the socket timeout) or an error.
+    // AVERROR(ETIMEDOUT) (no whole packet in twice the socket timeout) or an
+    // error. open() also gives AVERROR(ELOOP) after more than a few redirects.
     int read(AVPacket *packet);
     void close();
 
@@ -44,12 +45,15 @@ private:
     int openWith(const std::string &url, int64_t ioTimeoutUs, Transport transport);
     static int interruptRequested(void *self);
     bool pastDeadline() const;
+    bool redirectedTooOften();
     int withDeadline(int result) const;
 
     AVFormatContext *context_ = nullptr;
     Transport transport_ = Transport::Tcp;
     mtime_t stepBudgetUs_ = 0; // for one open or one read
     mtime_t deadline_ = 0;     // mdate() at which the open or read under way gives up
+    const char *seenUrl_ = nullptr; // context_->url when last polled
+    int redirects_ = 0;
     bool closing_ = false;
     mtime_t closeDeadline_ = 0; // mdate() after which close gives up
 };
