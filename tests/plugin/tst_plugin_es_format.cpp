@@ -6,7 +6,6 @@
 
 #include "es_format_from_stream.h"
 
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -83,28 +82,6 @@ private slots:
         SdpStream stream(AVMEDIA_TYPE_VIDEO, AV_CODEC_ID_THEORA);
         es_format_t fmt;
         QVERIFY(!stream.describe(fmt));
-    }
-
-    // Parameter sets travel as extradata; absent ones leave the decoder to find
-    // them in-band.
-    void parameterSetsBecomeExtradata()
-    {
-        SdpStream stream(AVMEDIA_TYPE_VIDEO, AV_CODEC_ID_H264);
-        es_format_t fmt;
-        QVERIFY(stream.describe(fmt));
-        QCOMPARE(fmt.i_extra, 0);
-        QVERIFY(!fmt.p_extra);
-        es_format_Clean(&fmt);
-
-        const QByteArray sets(64 * 1024, '\x5a');
-        stream.par().extradata = static_cast<uint8_t *>(av_mallocz(sets.size() + AV_INPUT_BUFFER_PADDING_SIZE));
-        std::memcpy(stream.par().extradata, sets.constData(), sets.size());
-        stream.par().extradata_size = sets.size();
-        QVERIFY(stream.describe(fmt));
-        QCOMPARE(QByteArray(static_cast<const char *>(fmt.p_extra), int(fmt.i_extra)), sets);
-        QCOMPARE(fmt.i_codec, VLC_CODEC_H264);
-        QVERIFY(fmt.b_packetized);
-        es_format_Clean(&fmt);
     }
 };
 
