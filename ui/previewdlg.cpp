@@ -83,13 +83,17 @@ void PreviewDlg::playStream()
         attachVideoWindow();
         playResult = libvlc_media_player_play(mediaPlayer);
     }
-    if (!mediaPlayer || playResult == -1)
-        showMessage(QStringLiteral("Can not open your live stream."));
+    const bool failed = !mediaPlayer || playResult == -1;
 
-    // The player keeps what it needs of the media.
+    // The player keeps what it needs of the media. Released, and the player
+    // accounted for in `active`, before any message: the box runs a nested event
+    // loop in which the camera link may start or stop a stream, and that must
+    // find nothing half-held to overwrite.
     libvlc_media_release(media);
     media = nullptr;
     active = true;
+    if (failed)
+        showMessage(QStringLiteral("Can not open your live stream."));
 }
 
 // Hands the frame's native window to the player; asking for the handle gives the

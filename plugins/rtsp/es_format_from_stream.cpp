@@ -57,13 +57,19 @@ void fillVideo(const AVCodecParameters &par, es_format_t &fmt)
     fmt.video.i_height = fmt.video.i_visible_height = static_cast<unsigned>(par.height);
 }
 
-void fillAudio(const AVCodecParameters &par, es_format_t &fmt)
+// libVLC keeps the channel count in a uint8_t and handles up to
+// INPUT_CHAN_MAX; an SDP may claim any count ("L16/8000/300"), which a plain
+// cast would turn into 44, or into 0 for 256.
+bool fillAudio(const AVCodecParameters &par, es_format_t &fmt)
 {
-    fmt.audio.i_rate = par.sample_rate > 0 ? static_cast<unsigned>(par.sample_rate) : 0;
     const int channels = channelCount(par);
+    if (channels > INPUT_CHAN_MAX || par.sample_rate < 0)
+        return false;
+    fmt.audio.i_rate = static_cast<unsigned>(par.sample_rate);
     fmt.audio.i_channels = channels > 0 ? static_cast<uint8_t>(channels) : 1;
     if (fmt.i_codec == VLC_CODEC_MULAW || fmt.i_codec == VLC_CODEC_ALAW)
         fmt.audio.i_bitspersample = 8;
+    return true;
 }
 
 } // namespace
@@ -82,10 +88,12 @@ bool esFormatFromStream(const AVStream &stream, es_format_t &fmt)
     // next begins: 40 ms more delay at 25 fps, enough for libVLC to drop
     // frames as late with a small network-caching.
     fmt.b_packetized = true;
-    if (mapping->category == VIDEO_ES)
+    if (mapping->category == VIDEO_ES) {
         fillVideo(par, fmt);
-    else
-        fillAudio(par, fmt);
+    } else if (!fillAudio(par, fmt)) {
+        es_format_Clean(&fmt);
+        return false;
+    }
     copyExtradata(par, fmt);
     return true;
 }

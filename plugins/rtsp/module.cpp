@@ -5,9 +5,11 @@
 #include "es_format_from_stream.h"
 #include "rtsp_connection.h"
 #include "stream_clock.h"
+#include "without_credentials.h"
 
 #include <vlc_common.h>
 #include <vlc_demux.h>
+#include <vlc_interrupt.h>
 #include <vlc_plugin.h>
 
 #include <cstring>
@@ -37,22 +39,28 @@ struct Track {
 } // namespace
 
 struct demux_sys_t {
+    std::string url;
+    int64_t timeoutUs = 0;
     RtspConnection connection;
-    std::unique_ptr<StreamClock> clock;
+    std::unique_ptr<StreamClock> clock; // set once the session is up
     std::vector<Track> tracks; // indexed like the AVFormatContext's streams
     AVPacket *packet = nullptr;
 };
 
 namespace {
 
+// libavformat asked to be called again: wait a little, so that a connection
+// that keeps answering so does not spin a core, but wake at once on Stop.
+constexpr mtime_t kRetryPauseUs = 10 * 1000;
+
 void addTracks(demux_t *demux, demux_sys_t &sys)
 {
     AVFormatContext *context = sys.connection.context();
-    sys.tracks.resize(context->nb_streams);
+    sys.tracks.resize(context->nb_streams); // may throw: before any ES exists
     for (unsigned i = 0; i < context->nb_streams; ++i) {
         es_format_t fmt;
         if (!esFormatFromStream(*context->streams[i], fmt)) {
-            msg_Warn(demux, "stream %u: codec %s not passed on", i,
+            msg_Warn(demux, "stream %u (%s) not passed on", i,
                      avcodec_get_name(context->streams[i]->codecpar->codec_id));
             continue;
         }
@@ -78,6 +86,10 @@ void forwardPacket(demux_t *demux, demux_sys_t &sys, const AVPacket &packet)
 {
     if (packet.stream_index < 0 || static_cast<size_t>(packet.stream_index) >= sys.tracks.size())
         return;
+    // Side data only, or a damaged RTP payload: nothing for a decoder (and
+    // nothing memcpy() may be given).
+    if (packet.size <= 0 || !packet.data)
+        return;
     Track &track = sys.tracks[packet.stream_index];
     if (!track.es)
         return;
@@ -101,8 +113,10 @@ void forwardPacket(demux_t *demux, demux_sys_t &sys, const AVPacket &packet)
     if (packet.flags & AV_PKT_FLAG_KEY)
         block->i_flags |= BLOCK_FLAG_TYPE_I;
     if (timing.discontinuity) {
-        // No ES_OUT_RESET_PCR: that makes libVLC buffer network-caching anew
-        // (a visible stall); its clock follows a PCR that steps back by itself.
+        // The clock has given this stream new ticks that go on from the
+        // program's; the PCR does not step, so no ES_OUT_RESET_PCR (which
+        // would make libVLC buffer network-caching anew: a visible stall).
+        // The flag lets the decoder drop what it held of the old times.
         msg_Dbg(demux, "stream %d: times restarted", packet.stream_index);
         block->i_flags |= BLOCK_FLAG_DISCONTINUITY;
     }
@@ -111,12 +125,41 @@ void forwardPacket(demux_t *demux, demux_sys_t &sys, const AVPacket &packet)
     es_out_Send(demux->out, track.es, block);
 }
 
-int Demux(demux_t *demux)
+// The session is set up here, in the first Demux, rather than in Open. An
+// Open that fails (or that a Stop cuts short, as every preview start does
+// once) makes libVLC go on to its other rtsp:// inputs, satip and
+// access_realrtsp, which connect to the camera again and can hold a Stop for
+// minutes; a Demux that fails just ends the input.
+int connectSession(demux_t *demux, demux_sys_t &sys)
+{
+    const int result = sys.connection.open(sys.url, sys.timeoutUs);
+    // Stopped while connecting; libavformat may then report a reply cut short.
+    if (result == AVERROR_EXIT || vlc_killed())
+        return VLC_DEMUXER_EOF;
+    if (result < 0) {
+        msg_Err(demux, "cannot open rtsp://%s: %s", withoutCredentials(demux->psz_location).c_str(),
+                avErrorText(result).c_str());
+        return VLC_DEMUXER_EGENERIC;
+    }
+    const unsigned streams = sys.connection.context()->nb_streams;
+    msg_Dbg(demux, "session open, %u stream(s), RTP over %s", streams,
+            sys.connection.transport() == RtspConnection::Transport::Tcp ? "the RTSP connection" : "UDP");
+    auto clock = std::make_unique<StreamClock>(streams);
+    addTracks(demux, sys);
+    sys.clock = std::move(clock);
+    return VLC_DEMUXER_SUCCESS;
+}
+
+int demuxOne(demux_t *demux)
 {
     demux_sys_t &sys = *demux->p_sys;
+    if (!sys.clock)
+        return connectSession(demux, sys);
     const int result = sys.connection.read(sys.packet);
-    if (result == AVERROR(EAGAIN))
+    if (result == AVERROR(EAGAIN)) {
+        vlc_msleep_i11e(kRetryPauseUs);
         return VLC_DEMUXER_SUCCESS;
+    }
     if (result == AVERROR_EOF || result == AVERROR_EXIT) {
         msg_Dbg(demux, "end of stream: %s", avErrorText(result).c_str());
         return VLC_DEMUXER_EOF;
@@ -128,6 +171,18 @@ int Demux(demux_t *demux)
     forwardPacket(demux, sys, *sys.packet);
     av_packet_unref(sys.packet);
     return VLC_DEMUXER_SUCCESS;
+}
+
+int Demux(demux_t *demux)
+{
+    // No C++ exception may unwind through libVLC's C frames.
+    try {
+        return demuxOne(demux);
+    } catch (...) {
+        av_packet_unref(demux->p_sys->packet);
+        msg_Err(demux, "reading failed: out of memory");
+        return VLC_DEMUXER_EGENERIC;
+    }
 }
 
 int Control(demux_t *demux, int query, va_list args)
@@ -153,13 +208,6 @@ int Control(demux_t *demux, int query, va_list args)
     }
 }
 
-// The camera's password must not end up in a log file.
-std::string withoutCredentials(const std::string &location)
-{
-    const size_t at = location.find('@');
-    return at != std::string::npos && at < location.find('/') ? location.substr(at + 1) : location;
-}
-
 void destroySys(demux_sys_t *sys)
 {
     sys->connection.close();
@@ -167,35 +215,39 @@ void destroySys(demux_sys_t *sys)
     delete sys;
 }
 
+struct SysDeleter {
+    void operator()(demux_sys_t *sys) const { destroySys(sys); }
+};
+using SysPointer = std::unique_ptr<demux_sys_t, SysDeleter>;
+
+// psz_location is the URL without "rtsp://" (and may carry user:pass@ and a
+// port). Nothing goes to the network yet (see connectSession).
+int prepareSession(demux_t *demux)
+{
+    SysPointer sys(new demux_sys_t);
+    sys->packet = av_packet_alloc();
+    if (!sys->packet)
+        return VLC_ENOMEM;
+    sys->url = std::string("rtsp://") + demux->psz_location;
+    sys->timeoutUs = var_InheritInteger(demux, kTimeoutOption) * CLOCK_FREQ;
+    demux->p_sys = sys.release();
+    demux->pf_demux = Demux;
+    demux->pf_control = Control;
+    return VLC_SUCCESS;
+}
+
 int Open(vlc_object_t *object)
 {
     demux_t *demux = reinterpret_cast<demux_t *>(object);
     if (!demux->psz_location || !*demux->psz_location)
         return VLC_EGENERIC;
-
-    // psz_location is the URL without "rtsp://" (and may carry user:pass@ and a port).
-    const std::string url = std::string("rtsp://") + demux->psz_location;
-    auto *sys = new (std::nothrow) demux_sys_t;
-    if (!sys)
+    try {
+        return prepareSession(demux);
+    } catch (const std::bad_alloc &) {
         return VLC_ENOMEM;
-    sys->packet = av_packet_alloc();
-
-    const int64_t timeoutUs = var_InheritInteger(demux, kTimeoutOption) * CLOCK_FREQ;
-    const int result = sys->packet ? sys->connection.open(url, timeoutUs) : AVERROR(ENOMEM);
-    if (result < 0) {
-        msg_Err(demux, "cannot open rtsp://%s: %s", withoutCredentials(demux->psz_location).c_str(),
-                avErrorText(result).c_str());
-        destroySys(sys);
+    } catch (...) {
         return VLC_EGENERIC;
     }
-    msg_Dbg(demux, "session open, %u stream(s)", sys->connection.context()->nb_streams);
-
-    sys->clock = std::make_unique<StreamClock>(sys->connection.context()->nb_streams);
-    demux->p_sys = sys;
-    addTracks(demux, *sys);
-    demux->pf_demux = Demux;
-    demux->pf_control = Control;
-    return VLC_SUCCESS;
 }
 
 void Close(vlc_object_t *object)

@@ -28,7 +28,7 @@ int64_t toUs(int64_t time, AVRational timeBase)
 } // namespace
 
 StreamClock::StreamClock(std::size_t streamCount)
-    : lastDts_(streamCount, VLC_TS_INVALID)
+    : streams_(streamCount)
 {
 }
 
@@ -37,54 +37,86 @@ PacketTiming StreamClock::stamp(std::size_t stream, int64_t pts, int64_t dts, AV
     const int64_t ptsUs = toUs(pts, timeBase);
     const int64_t dtsUs = dts != AV_NOPTS_VALUE ? toUs(dts, timeBase) : ptsUs;
     PacketTiming timing;
-    if (dtsUs == AV_NOPTS_VALUE || stream >= lastDts_.size())
+    if (dtsUs == AV_NOPTS_VALUE || stream >= streams_.size())
         return timing; // e.g. parameter sets ahead of a frame: nothing to time
 
-    if (!haveOrigin_) {
-        restartAt(dtsUs);
-    } else if (jumped(stream, toTick(dtsUs))) {
-        restartAt(dtsUs);
+    Stream &state = streams_[stream];
+    if (!state.anchored) {
+        if (!haveOrigin_) {
+            haveOrigin_ = true;
+            originOffsetUs_ = kFirstTick - dtsUs;
+        }
+        state.anchored = true;
+        state.offsetUs = originOffsetUs_;
+        // Times far from the others' (a stream that joins after a restart, or
+        // before libavformat has RTCP to align it) would hold the PCR back or
+        // be dropped as late.
+        if (!fitsTheProgram(stream, dtsUs + state.offsetUs))
+            reanchor(stream, dtsUs);
+    } else if (jumped(state, dtsUs + state.offsetUs)) {
+        reanchor(stream, dtsUs);
         timing.discontinuity = true;
     }
-    timing.dts = toTick(dtsUs);
-    timing.pts = ptsUs == AV_NOPTS_VALUE ? VLC_TS_INVALID : toTick(ptsUs);
+
+    timing.dts = dtsUs + state.offsetUs;
+    const mtime_t ptsTick = ptsUs == AV_NOPTS_VALUE ? VLC_TS_INVALID : ptsUs + state.offsetUs;
+    timing.pts = ptsTick >= VLC_TS_0 ? ptsTick : VLC_TS_INVALID;
     timing.pcr = advancePcr(stream, timing.dts);
     return timing;
 }
 
-mtime_t StreamClock::toTick(int64_t us) const
+// The latest tick of any stream but `except`, or VLC_TS_INVALID.
+mtime_t StreamClock::newestTick(std::size_t except) const
 {
-    const mtime_t tick = kFirstTick + (us - originUs_);
-    return tick >= VLC_TS_0 ? tick : VLC_TS_INVALID;
+    mtime_t newest = VLC_TS_INVALID;
+    for (std::size_t i = 0; i < streams_.size(); ++i) {
+        if (i != except)
+            newest = std::max(newest, streams_[i].lastDts);
+    }
+    return newest;
 }
 
-bool StreamClock::jumped(std::size_t stream, mtime_t dtsTick) const
+bool StreamClock::fitsTheProgram(std::size_t stream, mtime_t tick) const
 {
-    const mtime_t last = lastDts_[stream];
-    if (last == VLC_TS_INVALID)
+    const mtime_t newest = newestTick(stream);
+    if (newest == VLC_TS_INVALID)
+        return tick >= VLC_TS_0;
+    return tick >= newest - kMaxLag && tick <= newest + kMaxLeap;
+}
+
+bool StreamClock::jumped(const Stream &stream, mtime_t tick) const
+{
+    if (stream.lastDts == VLC_TS_INVALID)
         return false;
-    return dtsTick == VLC_TS_INVALID || dtsTick < last - kMaxBackStep || dtsTick > last + kMaxLeap;
+    return tick < VLC_TS_0 || tick < stream.lastDts - kMaxBackStep || tick > stream.lastDts + kMaxLeap;
 }
 
-void StreamClock::restartAt(int64_t originUs)
+// From `dtsUs` on, the stream's ticks go on from where the program is: from
+// the newest tick of the others, or else one step after its own last packet.
+// Either is at or past the PCR, so nothing of it is late.
+void StreamClock::reanchor(std::size_t stream, int64_t dtsUs)
 {
-    haveOrigin_ = true;
-    originUs_ = originUs;
-    std::fill(lastDts_.begin(), lastDts_.end(), VLC_TS_INVALID);
-    pcr_ = VLC_TS_INVALID;
+    Stream &state = streams_[stream];
+    mtime_t target = newestTick(stream);
+    if (state.lastDts != VLC_TS_INVALID)
+        target = std::max(target, state.lastDts + std::max<mtime_t>(state.lastStep, 1));
+    if (target == VLC_TS_INVALID)
+        target = std::max(kFirstTick, pcr_);
+    state.offsetUs = target - dtsUs;
 }
 
 mtime_t StreamClock::advancePcr(std::size_t stream, mtime_t dtsTick)
 {
-    if (dtsTick == VLC_TS_INVALID)
-        return VLC_TS_INVALID;
-    lastDts_[stream] = dtsTick;
+    Stream &state = streams_[stream];
+    if (state.lastDts != VLC_TS_INVALID && dtsTick > state.lastDts)
+        state.lastStep = dtsTick - state.lastDts;
+    state.lastDts = dtsTick;
 
-    const mtime_t newest = *std::max_element(lastDts_.begin(), lastDts_.end());
+    const mtime_t newest = newestTick(streams_.size());
     mtime_t slowest = newest;
-    for (mtime_t dts : lastDts_) {
-        if (dts != VLC_TS_INVALID && dts >= newest - kMaxLag)
-            slowest = std::min(slowest, dts);
+    for (const Stream &other : streams_) {
+        if (other.lastDts != VLC_TS_INVALID && other.lastDts >= newest - kMaxLag)
+            slowest = std::min(slowest, other.lastDts);
     }
     if (pcr_ != VLC_TS_INVALID && slowest <= pcr_)
         return VLC_TS_INVALID;

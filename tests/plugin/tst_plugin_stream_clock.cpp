@@ -51,8 +51,9 @@ private slots:
     }
 
     // A camera whose encoder restarts sends times from zero again; a PCR that
-    // waited for them to pass the old ones would freeze the picture.
-    void timesGoingBackRestartThePcr()
+    // waited for them to pass the old ones would freeze the picture, and one
+    // that stepped back would make libVLC buffer anew.
+    void timesGoingBackGoOnFromTheLastTick()
     {
         StreamClock clock(1);
         PacketTiming before;
@@ -61,11 +62,74 @@ private slots:
         const PacketTiming restarted = clock.stamp(kVideo, videoAt(0.0), AV_NOPTS_VALUE, kVideoClock);
         QVERIFY(!before.discontinuity);
         QVERIFY(restarted.discontinuity);
-        QVERIFY(restarted.pts > VLC_TS_0);
-        QVERIFY(restarted.pcr != VLC_TS_INVALID && restarted.pcr < before.pcr);
+        QCOMPARE(restarted.dts - before.dts, mtime_t(40000));
+        QCOMPARE(restarted.pcr, restarted.dts);
         const PacketTiming next = clock.stamp(kVideo, videoAt(0.04), AV_NOPTS_VALUE, kVideoClock);
         QVERIFY(!next.discontinuity);
         QCOMPARE(next.pcr - restarted.pcr, mtime_t(40000));
+    }
+
+    // Video at 25 and audio at 50 packets a second for 8 s, as they arrive;
+    // at 4 s one of them restarts with times `jump` seconds away, the other
+    // carries on. Nothing may be late (before the PCR announced ahead of it),
+    // the PCR never goes back and keeps pace, and the other stream is left alone.
+    void oneStreamRestartingLeavesTheOtherAndThePcrAlone_data()
+    {
+        QTest::addColumn<int>("restarting");
+        QTest::addColumn<double>("jump");
+        QTest::newRow("video back to zero") << kVideo << -4.0;
+        QTest::newRow("audio back to zero") << kAudio << -4.0;
+        QTest::newRow("video 3 h back") << kVideo << -3 * 3600.0;
+        QTest::newRow("video 3 h on") << kVideo << 3 * 3600.0;
+        QTest::newRow("audio 3 h back") << kAudio << -3 * 3600.0;
+        QTest::newRow("audio 3 h on") << kAudio << 3 * 3600.0;
+    }
+    void oneStreamRestartingLeavesTheOtherAndThePcrAlone()
+    {
+        QFETCH(int, restarting);
+        QFETCH(double, jump);
+        const double start = 7200.0; // libavformat's NTP-based times are large
+        StreamClock clock(2);
+        mtime_t pcr = VLC_TS_INVALID;
+        mtime_t firstPcr = VLC_TS_INVALID;
+        int discontinuities[2] = {0, 0};
+        for (int packet = 0; packet < 8 * 50; ++packet) {
+            const double t = packet / 50.0;
+            for (int stream : {kAudio, kVideo}) {
+                if (stream == kVideo && packet % 2)
+                    continue;
+                const double sent = start + t + (stream == restarting && t >= 4.0 ? jump : 0.0);
+                const PacketTiming timing = stream == kVideo
+                    ? clock.stamp(kVideo, videoAt(sent), AV_NOPTS_VALUE, kVideoClock)
+                    : clock.stamp(kAudio, audioAt(sent), AV_NOPTS_VALUE, kAudioClock);
+                if (timing.pcr != VLC_TS_INVALID) {
+                    QVERIFY2(pcr == VLC_TS_INVALID || timing.pcr > pcr, qPrintable(QString::number(t)));
+                    pcr = timing.pcr;
+                    if (firstPcr == VLC_TS_INVALID)
+                        firstPcr = pcr;
+                }
+                QVERIFY2(timing.dts >= pcr, qPrintable(QStringLiteral("stream %1 late at %2 s").arg(stream).arg(t)));
+                discontinuities[stream] += timing.discontinuity;
+            }
+        }
+        QCOMPARE(discontinuities[restarting], 1);
+        QCOMPARE(discontinuities[1 - restarting], 0);
+        QVERIFY2(pcr - firstPcr > mtime_t(7.9 * CLOCK_FREQ), qPrintable(QString::number(pcr - firstPcr)));
+    }
+
+    // Audio that joins with times of its own (no RTCP yet to align it): put
+    // where the video is, rather than holding the PCR back or arriving late.
+    void streamJoiningFarAwayIsPutWithTheOthers()
+    {
+        StreamClock clock(2);
+        PacketTiming video;
+        for (double t = 0.0; t < 1.0; t += 0.04)
+            video = clock.stamp(kVideo, videoAt(500.0 + t), AV_NOPTS_VALUE, kVideoClock);
+        const PacketTiming audio = clock.stamp(kAudio, audioAt(3.0), AV_NOPTS_VALUE, kAudioClock);
+        QVERIFY(!audio.discontinuity);
+        QCOMPARE(audio.dts, video.dts);
+        const PacketTiming later = clock.stamp(kAudio, audioAt(3.02), AV_NOPTS_VALUE, kAudioClock);
+        QCOMPARE(later.dts - audio.dts, mtime_t(20000));
     }
 
     void smallReorderingIsNoRestart()

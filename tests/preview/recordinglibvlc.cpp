@@ -1,5 +1,6 @@
 #include "recordinglibvlc.h"
 
+#include <QSet>
 #include <QString>
 #include <cstdint>
 
@@ -27,6 +28,24 @@ QStringList recorded;
 int mediaCount = 0;
 int playerCount = 0;
 int instanceCount = 0;
+int badReleaseCount = 0;
+QSet<const void *> liveHandles;
+
+template<typename Handle> Handle *created(Handle *handle)
+{
+    liveHandles.insert(handle);
+    return handle;
+}
+
+// Counts a release of something never created, or released already: the
+// counters alone would let a double release make up for a leak.
+bool released(const void *handle)
+{
+    if (liveHandles.remove(handle))
+        return true;
+    ++badReleaseCount;
+    return false;
+}
 } // namespace
 
 Behaviour &behaviour() { return currentBehaviour; }
@@ -34,11 +53,13 @@ QStringList &calls() { return recorded; }
 int liveMedia() { return mediaCount; }
 int livePlayers() { return playerCount; }
 int liveInstances() { return instanceCount; }
+int badReleases() { return badReleaseCount; }
 
 void reset()
 {
     currentBehaviour = Behaviour();
     recorded.clear();
+    badReleaseCount = 0;
 }
 
 } // namespace RecordingLibVlc
@@ -53,12 +74,14 @@ libvlc_instance_t *libvlc_new(int argc, const char *const *argv)
     if (currentBehaviour.failInstance)
         return nullptr;
     ++instanceCount;
-    return new libvlc_instance_t();
+    return created(new libvlc_instance_t());
 }
 
 void libvlc_release(libvlc_instance_t *instance)
 {
     recorded << QStringLiteral("release");
+    if (!released(instance))
+        return;
     --instanceCount;
     delete instance;
 }
@@ -69,7 +92,7 @@ libvlc_media_t *libvlc_media_new_location(libvlc_instance_t *instance, const cha
     if (!instance || currentBehaviour.failMedia)
         return nullptr;
     ++mediaCount;
-    return new libvlc_media_t();
+    return created(new libvlc_media_t());
 }
 
 void libvlc_media_add_option(libvlc_media_t *, const char *option)
@@ -80,6 +103,8 @@ void libvlc_media_add_option(libvlc_media_t *, const char *option)
 void libvlc_media_release(libvlc_media_t *media)
 {
     recorded << QStringLiteral("media_release");
+    if (!released(media))
+        return;
     --mediaCount;
     delete media;
 }
@@ -90,12 +115,14 @@ libvlc_media_player_t *libvlc_media_player_new_from_media(libvlc_media_t *)
     if (currentBehaviour.failPlayer)
         return nullptr;
     ++playerCount;
-    return new libvlc_media_player_t();
+    return created(new libvlc_media_player_t());
 }
 
 void libvlc_media_player_release(libvlc_media_player_t *player)
 {
     recorded << QStringLiteral("player_release");
+    if (!released(player))
+        return;
     --playerCount;
     delete player;
 }

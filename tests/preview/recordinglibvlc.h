@@ -21,6 +21,8 @@ QStringList &calls();
 int liveMedia();
 int livePlayers();
 int liveInstances();
+// Release calls given a handle that is null or no longer live.
+int badReleases();
 void reset();
 
 } // namespace RecordingLibVlc

@@ -7,11 +7,13 @@
 #include "ui/mainwindow.h"
 #include "ui/previewdlg.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QTimer>
 
 #include <memory>
 
@@ -79,6 +81,7 @@ private slots:
         host.reset();
         QCOMPARE(RecordingLibVlc::livePlayers(), 0);
         QCOMPARE(RecordingLibVlc::liveMedia(), 0);
+        QCOMPARE(RecordingLibVlc::badReleases(), 0);
     }
 
     void playBeforeAnyAddressUsesTheZeroAddress()
@@ -172,6 +175,43 @@ private slots:
         calls().clear();
         host->dialog->stopStream();
         QCOMPARE(calls(), stopping);
+    }
+
+    // A failure box runs a nested event loop, in which the main window may start or
+    // stop a stream (the camera link connects or drops): nothing held may be lost.
+    void streamChangesBehindAFailureBoxLoseNothing_data()
+    {
+        QTest::addColumn<bool>("failPlayer");
+        QTest::addColumn<bool>("nestedPlay");
+        QTest::newRow("no player, play behind the box") << true << true;
+        QTest::newRow("no player, stop behind the box") << true << false;
+        QTest::newRow("play failed, play behind the box") << false << true;
+        QTest::newRow("play failed, stop behind the box") << false << false;
+    }
+    void streamChangesBehindAFailureBoxLoseNothing()
+    {
+        QFETCH(bool, failPlayer);
+        QFETCH(bool, nestedPlay);
+        behaviour().failPlayer = failPlayer;
+        behaviour().playResult = failPlayer ? 0 : -1;
+        bool ranBehindBox = false;
+        QTimer::singleShot(0, host->dialog, [&] {
+            ranBehindBox = QApplication::activeModalWidget() != nullptr;
+            behaviour() = RecordingLibVlc::Behaviour();
+            if (nestedPlay)
+                host->dialog->setAddressAndPlay(QStringLiteral("192.0.2.7"));
+            else
+                host->dialog->stopStream();
+        });
+        host->dialog->playStream();
+        QVERIFY(ranBehindBox);
+        QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Can not open your live stream.")});
+        QCOMPARE(RecordingLibVlc::liveMedia(), 0);
+        QCOMPARE(RecordingLibVlc::livePlayers(), nestedPlay ? 1 : 0);
+        calls().clear();
+        host->dialog->stopStream();
+        QCOMPARE(calls(), nestedPlay ? stopping : QStringList());
+        QCOMPARE(RecordingLibVlc::livePlayers(), 0);
     }
 
     void closingStopsEscapeDoesNot()

@@ -80,6 +80,9 @@ GstRTSPServer *createServer(const ServerOptions &options, const std::string &des
     gst_rtsp_media_factory_set_launch(factory, description.c_str());
     gst_rtsp_media_factory_set_shared(factory, options.shared);
     addStreamProbes(factory, options);
+    if (options.transport != "any")
+        gst_rtsp_media_factory_set_protocols(factory, options.transport == "udp" ? GST_RTSP_LOWER_TRANS_UDP
+                                                                                   : GST_RTSP_LOWER_TRANS_TCP);
     GstRTSPMountPoints *mounts = gst_rtsp_server_get_mount_points(server);
     gst_rtsp_mount_points_add_factory(mounts, options.mount.c_str(), factory);
     g_object_unref(mounts);

@@ -70,6 +70,8 @@ ParseResult parseServerOptions(int argc, char **argv, ServerOptions &options, st
             ok = parseInt(value, 1, 120, options.fps);
         else if (name == "--jitter")
             ok = parseInt(value, 0, 1000, options.jitterMilliseconds);
+        else if (name == "--transport")
+            ok = oneOf(value, {"any", "udp", "tcp"}) && (options.transport = value, true);
         else {
             error = "unknown option " + name;
             return ParseResult::Error;
@@ -98,6 +100,9 @@ std::string serverUsage(const char *programName)
         "                           white yellow cyan green magenta red blue)\n"
         "  --width N, --height N    picture size (default 640x360)\n"
         "  --fps N                  frame rate (default 25)\n"
+        "  --transport T            any | udp | tcp (default any): the RTP transports that\n"
+        "                           SETUP accepts; others are answered 461, as cameras\n"
+        "                           that do not stream RTP over the RTSP connection\n"
         "  --shared                 one pipeline for all clients; gst-rtsp-server restarts\n"
         "                           it (and the running clients' timestamps) when a\n"
         "                           client joins, as a camera whose encoder restarts\n"

@@ -15,6 +15,7 @@ struct ServerOptions {
     int width = 640;
     int height = 360;
     int fps = 25;
+    std::string transport = "any"; // any | udp | tcp: the RTP transports SETUP accepts
     bool shared = false;
     bool motion = false;
     bool stamp = false;          // capture time drawn into every frame (framestamp.h)
