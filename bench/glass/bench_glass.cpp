@@ -27,9 +27,7 @@
 #include <QFrame>
 #include <QJsonArray>
 #include <QMainWindow>
-#include <QFile>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <algorithm>
@@ -167,9 +165,6 @@ public:
         : driver(driver)
         , binDirectory(binDirectory)
     {
-        QFile::setPermissions(vlcHome.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-                                                  | QFileDevice::ReadOther | QFileDevice::WriteOther
-                                                  | QFileDevice::ExeOther);
     }
 
     bool measureRemote(const Stream &, double seconds, Run &run, QString &error)
@@ -194,11 +189,11 @@ public:
         return ok;
     }
 
-    bool measurePeer(const QString &name, const QString &program, const QStringList &arguments,
-                     const QProcessEnvironment &environment, double seconds, Run &run, QString &error)
+    bool measurePeer(const PlayerCommand &command, double seconds, Run &run, QString &error)
     {
+        const QString name = command.name;
         run.player = name;
-        PeerPlayer peer(name, program, arguments, environment);
+        PeerPlayer peer(name, command.program, command.arguments, command.environment);
         if (!peer.start(error))
             return false;
         const bool ok = watchFor(peer.window(), seconds, run.frames);
@@ -220,50 +215,37 @@ public:
             return runs;
         }
         const QString url = server.url();
-        QProcessEnvironment vlcEnvironment = QProcessEnvironment::systemEnvironment();
-        vlcEnvironment.insert(QStringLiteral("VLC_PLUGIN_PATH"), binDirectory + QStringLiteral("/plugins"));
-        // VLC refuses to run as root, which the bench is (for port 554): cvlc runs as
-        // nobody, with a home of its own for its settings.
-        vlcEnvironment.insert(QStringLiteral("HOME"), vlcHome.path());
-        const QProcessEnvironment plain = QProcessEnvironment::systemEnvironment();
-        struct PeerCommand
-        {
-            QString name;
-            QString program;
-            QStringList arguments;
-            QProcessEnvironment environment;
-            bool sameCache;
-        };
-        const std::vector<PeerCommand> peers{
-            {"ffplay", "ffplay", {"-fflags", "nobuffer", "-flags", "low_delay", "-framedrop", "-loglevel", "error", url},
-             plain, false},
-            {"gst latency=300", "gst-launch-1.0",
-             {"-q", "rtspsrc", "location=" + url, "latency=300", "!", "decodebin", "!", "videoconvert", "!",
-              "autovideosink"},
-             plain, true},
-            {"gst latency=0", "gst-launch-1.0",
-             {"-q", "rtspsrc", "location=" + url, "latency=0", "!", "decodebin", "!", "videoconvert", "!",
-              "autovideosink"},
-             plain, false},
-            {"cvlc 300", "setpriv",
-             {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "cvlc", "--network-caching=300", "--no-audio",
-              "--no-video-title-show", url},
-             vlcEnvironment, true},
+        const std::vector<std::pair<PlayerCommand, bool>> peers{
+            // (command, caches 300 ms as the remote does)
+            {{"ffplay", "ffplay", {"-fflags", "nobuffer", "-flags", "low_delay", "-framedrop", "-loglevel", "error", url}},
+             false},
+            {{"gst latency=300", "gst-launch-1.0",
+              {"-q", "rtspsrc", "location=" + url, "latency=300", "!", "decodebin", "!", "videoconvert", "!",
+               "autovideosink"}},
+             true},
+            {{"gst latency=0", "gst-launch-1.0",
+              {"-q", "rtspsrc", "location=" + url, "latency=0", "!", "decodebin", "!", "videoconvert", "!",
+               "autovideosink"}},
+             false},
+            {cvlc.command("cvlc 300", {"--network-caching=300", "--no-audio", "--no-video-title-show"}, url,
+                          binDirectory + QStringLiteral("/plugins")),
+             true},
         };
         Run remote;
         if (measureRemote(stream, seconds, remote, error))
             runs.push_back(remote);
         else
             failures << stream.label() + QStringLiteral(": ") + error;
-        for (const PeerCommand &peer : peers) {
-            if (!allPeers && !peer.sameCache)
+        for (const auto &[peer, sameCache] : peers) {
+            if (!allPeers && !sameCache)
                 continue;
-            if (QStandardPaths::findExecutable(peer.program).isEmpty()) {
-                failures << peer.name + QStringLiteral(": ") + peer.program + QStringLiteral(" is not installed");
+            const QString player = peer.arguments.contains(QStringLiteral("cvlc")) ? QStringLiteral("cvlc") : peer.program;
+            if (QStandardPaths::findExecutable(player).isEmpty()) {
+                failures << peer.name + QStringLiteral(": ") + player + QStringLiteral(" is not installed");
                 continue;
             }
             Run run;
-            if (measurePeer(peer.name, peer.program, peer.arguments, peer.environment, seconds, run, error))
+            if (measurePeer(peer, seconds, run, error))
                 runs.push_back(run);
             else
                 failures << stream.label() + QStringLiteral(": ") + error;
@@ -274,7 +256,7 @@ public:
 private:
     RemoteDriver &driver;
     QString binDirectory;
-    QTemporaryDir vlcHome;
+    CvlcHome cvlc;
 };
 
 // The lowest median among the peers that cache 300 ms, as the remote does.

@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 
 #include <QDeadlineTimer>
+#include <QFile>
 
 namespace {
 
@@ -91,4 +92,23 @@ void PeerPlayer::stop()
     if (!process.waitForFinished(5000))
         process.kill();
     process.waitForFinished(2000);
+}
+
+CvlcHome::CvlcHome()
+{
+    QFile::setPermissions(home.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                           | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther);
+}
+
+PlayerCommand CvlcHome::command(const QString &name, const QStringList &options, const QString &url,
+                                const QString &pluginFolder) const
+{
+    PlayerCommand command;
+    command.name = name;
+    command.program = QStringLiteral("setpriv");
+    command.arguments = QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", "cvlc"} + options
+        + QStringList{url};
+    command.environment.insert(QStringLiteral("VLC_PLUGIN_PATH"), pluginFolder);
+    command.environment.insert(QStringLiteral("HOME"), home.path());
+    return command;
 }

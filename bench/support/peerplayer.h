@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <QTemporaryDir>
+
 #include <set>
 
 // A player that a user would start instead of the remote (ffplay, gst-launch-1.0,
@@ -32,6 +34,29 @@ private:
     QStringList arguments;
     QProcess process;
     unsigned long playerWindow = 0;
+};
+
+// A player's command line and environment.
+struct PlayerCommand
+{
+    QString name;
+    QString program;
+    QStringList arguments;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+};
+
+// libVLC's own player with the program's RTSP module (VLC_PLUGIN_PATH, as the remote
+// sets it). VLC refuses to run as root, which the benches are (for port 554), so it
+// runs as nobody, with a home of its own for its settings.
+class CvlcHome
+{
+public:
+    CvlcHome();
+    PlayerCommand command(const QString &name, const QStringList &options, const QString &url,
+                          const QString &pluginFolder) const;
+
+private:
+    QTemporaryDir home;
 };
 
 #endif

@@ -1,0 +1,195 @@
+// Preview cost: what the remote spends while it previews a real camera's stream
+// (1920x1080 at 30 fps, H.264 and H.265) for a minute, beside ffplay and cvlc (with
+// the program's RTSP module) on the same stream. CPU is user and system time of all
+// of a process's threads over the minute, as a share of one core (so both cores
+// busy would be 200 %); memory is resident at the end. Measuring starts once the
+// picture is on the screen.
+#include "framewatcher.h"
+#include "peerplayer.h"
+#include "testserver.h"
+
+#include "benchhome.h"
+#include "benchoptions.h"
+#include "loopbackpeer.h"
+#include "processusage.h"
+#include "remotedriver.h"
+#include "resultfile.h"
+
+#include "app/corvanta.h"
+#include "ui/previewdlg.h"
+
+#include <QAbstractButton>
+#include <QFrame>
+#include <QJsonArray>
+#include <QMainWindow>
+#include <QStandardPaths>
+#include <QTextStream>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+const QString cameraAddress = QStringLiteral("127.0.0.68");
+constexpr int warmUpMs = 3000;
+
+struct Cost
+{
+    QString player;
+    double cpuPercent = -1;
+    qint64 residentBytes = -1;
+
+    QString text() const
+    {
+        if (cpuPercent < 0)
+            return QStringLiteral("failed");
+        return QStringLiteral("%1 % / %2 MiB").arg(cpuPercent, 0, 'f', 1).arg(double(residentBytes) / 1048576.0, 0, 'f', 1);
+    }
+};
+
+// Over `seconds` from now, while the event loop keeps running.
+Cost measure(const QString &player, qint64 pid, int seconds)
+{
+    Cost cost;
+    cost.player = player;
+    const double before = cpuSecondsOf(pid);
+    RemoteDriver::settle(seconds * 1000);
+    const double after = cpuSecondsOf(pid);
+    if (before < 0 || after < 0)
+        return cost;
+    cost.cpuPercent = 100.0 * (after - before) / seconds;
+    cost.residentBytes = residentBytesOf(pid);
+    return cost;
+}
+
+bool remoteShowsPicture(RemoteDriver &driver, FrameWatcher &watcher, QFrame *&player)
+{
+    auto *dialog = driver.window()->findChild<PreviewDlg *>();
+    player = dialog ? dialog->findChild<QFrame *>(QStringLiteral("player")) : nullptr;
+    if (!player)
+        return false;
+    RemoteDriver::click(driver.widget<QAbstractButton>("previewBtn"));
+    return RemoteDriver::pollUntil([&] { return watcher.showsColourBars(player->winId()); }, 20, 20000);
+}
+
+std::vector<Cost> measureStream(RemoteDriver &driver, FrameWatcher &watcher, const QString &codec, int seconds,
+                                const CvlcHome &cvlc, QStringList &failures)
+{
+    std::vector<Cost> costs;
+    TestServer server(cameraAddress, {"--codec", codec, "--keyframe-interval", "1", "--width", "1920", "--height",
+                                      "1080", "--fps", "30"});
+    QString error;
+    const QString bin = QCoreApplication::applicationDirPath();
+    if (!server.start(bin + QStringLiteral("/rtsp-test-server"), error)) {
+        failures << codec + QStringLiteral(": rtsp-test-server: ") + error;
+        return costs;
+    }
+    driver.window()->show();
+    QFrame *player = nullptr;
+    if (remoteShowsPicture(driver, watcher, player)) {
+        RemoteDriver::settle(warmUpMs);
+        costs.push_back(measure(QStringLiteral("remote"), getpid(), seconds));
+    } else {
+        failures << codec + QStringLiteral(": the remote showed no picture");
+    }
+    if (auto *dialog = driver.window()->findChild<PreviewDlg *>()) {
+        dialog->stopStream();
+        dialog->hide();
+    }
+    driver.window()->hide();
+    RemoteDriver::settle(500);
+
+    const std::vector<PlayerCommand> peers{
+        {"ffplay", "ffplay", {"-loglevel", "error", server.url()}},
+        cvlc.command("cvlc", {"--network-caching=300", "--no-audio"}, server.url(), bin + QStringLiteral("/plugins")),
+    };
+    for (const PlayerCommand &command : peers) {
+        PeerPlayer peer(command.name, command.program, command.arguments, command.environment);
+        if (!peer.start(error)) {
+            failures << codec + QStringLiteral(": ") + error;
+            continue;
+        }
+        if (!RemoteDriver::pollUntil([&] { return watcher.showsColourBars(peer.window()); }, 20, 20000)) {
+            failures << codec + QStringLiteral(": ") + command.name + QStringLiteral(" showed no picture");
+            continue;
+        }
+        RemoteDriver::settle(warmUpMs);
+        costs.push_back(measure(command.name, peer.processId(), seconds));
+        peer.stop();
+        RemoteDriver::settle(500);
+    }
+    return costs;
+}
+
+int fail(const QString &out, const QString &why, int exitCode = 1)
+{
+    ResultFile result(QStringLiteral("cost"));
+    result.addRow({QStringLiteral("Preview cost"), QStringLiteral("not measured"), QString(), QString(), why});
+    result.write(out);
+    std::fprintf(stderr, "bench_cost: %s\n", qPrintable(why));
+    return exitCode;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const BenchOptions options(argc, argv);
+    const int seconds = options.number(QStringLiteral("seconds"), 60);
+    const QString out = options.outDirectory();
+    if (geteuid() != 0)
+        return fail(out, QStringLiteral("skipped: port 554 needs root"), 0);
+    BenchHome home;
+    prepareLikeTheProgram(argc, argv);
+    Corvanta app(argc, argv);
+    RemoteDriver driver;
+    FrameWatcher watcher;
+    if (!driver.window() || !watcher.isOpen() || !driver.showAndWaitUntilExposed(10000))
+        return fail(out, QStringLiteral("failed: the main window did not show"));
+    driver.window()->move(0, 0);
+    LoopbackPeer::Options peerOptions;
+    peerOptions.address = cameraAddress.toStdString();
+    LoopbackPeer peer(peerOptions);
+    std::string peerError;
+    if (!peer.start(peerError))
+        return fail(out, QStringLiteral("failed: peer: ") + QString::fromStdString(peerError));
+    peer.setArrivalHook(RemoteDriver::eventLoopWaker());
+    if (!driver.connectTo(cameraAddress, peer, 10000))
+        return fail(out, QStringLiteral("failed: the remote did not connect to its peer"));
+
+    const CvlcHome cvlc;
+    ResultFile result(QStringLiteral("cost"));
+    QJsonArray figures;
+    QStringList failures;
+    for (const QString &codec : {QStringLiteral("h264"), QStringLiteral("h265")}) {
+        const std::vector<Cost> costs = measureStream(driver, watcher, codec, seconds, cvlc, failures);
+        const Cost *remote = nullptr;
+        const Cost *vlc = nullptr;
+        QStringList peers;
+        QJsonObject record{{"codec", codec}, {"seconds", seconds}};
+        for (const Cost &cost : costs) {
+            record.insert(cost.player, QJsonObject{{"cpu_percent_of_one_core", cost.cpuPercent},
+                                                   {"resident_bytes", cost.residentBytes}});
+            if (cost.player == QLatin1String("remote"))
+                remote = &cost;
+            else
+                peers << cost.player + QStringLiteral(" ") + cost.text();
+            if (cost.player == QLatin1String("cvlc"))
+                vlc = &cost;
+        }
+        figures.append(record);
+        const bool met = remote && vlc && remote->cpuPercent >= 0 && remote->cpuPercent <= vlc->cpuPercent;
+        result.addRow({QStringLiteral("Preview cost, 1920×1080 @ 30 fps %1, %2 s: CPU (of one core) / RSS")
+                           .arg(codec == QLatin1String("h264") ? QStringLiteral("H.264") : QStringLiteral("H.265"))
+                           .arg(seconds),
+                       remote ? remote->text() : QStringLiteral("failed"), peers.join(QStringLiteral("; ")),
+                       QStringLiteral("CPU ≤ cvlc"), verdict(met)});
+    }
+    result.setFigure(QStringLiteral("streams"), figures);
+    result.setFigure(QStringLiteral("failures"), QJsonArray::fromStringList(failures));
+    result.write(out);
+    for (const QString &failure : failures)
+        std::fprintf(stderr, "bench_cost: %s\n", qPrintable(failure));
+    QTextStream(stdout) << "cost: " << figures.size() << " streams, " << failures.size() << " failures\n";
+    return 0;
+}
