@@ -123,11 +123,7 @@ std::vector<Cost> measureStream(RemoteDriver &driver, FrameWatcher &watcher, con
 
 int fail(const QString &out, const QString &why, int exitCode = 1)
 {
-    ResultFile result(QStringLiteral("cost"));
-    result.addRow({QStringLiteral("Preview cost"), QStringLiteral("not measured"), QString(), QString(), why});
-    result.write(out);
-    std::fprintf(stderr, "bench_cost: %s\n", qPrintable(why));
-    return exitCode;
+    return reportNotMeasured(QStringLiteral("cost"), QStringLiteral("Preview cost"), why, out, exitCode);
 }
 
 } // namespace
@@ -150,12 +146,9 @@ int main(int argc, char **argv)
     LoopbackPeer::Options peerOptions;
     peerOptions.address = cameraAddress.toStdString();
     LoopbackPeer peer(peerOptions);
-    std::string peerError;
-    if (!peer.start(peerError))
-        return fail(out, QStringLiteral("failed: peer: ") + QString::fromStdString(peerError));
-    peer.setArrivalHook(RemoteDriver::eventLoopWaker());
-    if (!driver.connectTo(cameraAddress, peer, 10000))
-        return fail(out, QStringLiteral("failed: the remote did not connect to its peer"));
+    const QString notConnected = driver.connectToStartedPeer(peer, cameraAddress, 10000);
+    if (!notConnected.isEmpty())
+        return fail(out, QStringLiteral("failed: ") + notConnected);
 
     const CvlcHome cvlc;
     ResultFile result(QStringLiteral("cost"));

@@ -328,11 +328,7 @@ void addJitterRow(ResultFile &result, const Stream &stream, const std::vector<Ru
 
 int fail(const QString &out, const QString &why, int exitCode = 1)
 {
-    ResultFile result(QStringLiteral("glass"));
-    result.addRow({QStringLiteral("Glass to glass"), QStringLiteral("not measured"), QString(), QString(), why});
-    result.write(out);
-    std::fprintf(stderr, "bench_glass: %s\n", qPrintable(why));
-    return exitCode;
+    return reportNotMeasured(QStringLiteral("glass"), QStringLiteral("Glass to glass"), why, out, exitCode);
 }
 
 } // namespace
@@ -356,12 +352,9 @@ int main(int argc, char **argv)
     LoopbackPeer::Options peerOptions;
     peerOptions.address = cameraAddress.toStdString();
     LoopbackPeer peer(peerOptions);
-    std::string peerError;
-    if (!peer.start(peerError))
-        return fail(out, QStringLiteral("failed: peer: ") + QString::fromStdString(peerError));
-    peer.setArrivalHook(RemoteDriver::eventLoopWaker());
-    if (!driver.connectTo(cameraAddress, peer, 10000))
-        return fail(out, QStringLiteral("failed: the remote did not connect to its peer"));
+    const QString notConnected = driver.connectToStartedPeer(peer, cameraAddress, 10000);
+    if (!notConnected.isEmpty())
+        return fail(out, QStringLiteral("failed: ") + notConnected);
 
     GlassBench bench(driver, QCoreApplication::applicationDirPath());
     ResultFile result(QStringLiteral("glass"));

@@ -77,6 +77,17 @@ bool RemoteDriver::connectTo(const QString &address, const LoopbackPeer &peer, i
                     timeoutMs);
 }
 
+QString RemoteDriver::connectToStartedPeer(LoopbackPeer &peer, const QString &address, int timeoutMs)
+{
+    std::string error;
+    if (!peer.start(error))
+        return QStringLiteral("peer: ") + QString::fromStdString(error);
+    peer.setArrivalHook(eventLoopWaker());
+    if (!connectTo(address, peer, timeoutMs))
+        return QStringLiteral("the remote did not connect to its peer");
+    return QString();
+}
+
 bool RemoteDriver::runUntil(const std::function<bool()> &done, int timeoutMs)
 {
     // A slow tick only so that the time-out is seen when nothing else happens. It runs

@@ -34,6 +34,9 @@ public:
     static void press(QAbstractButton *button);
     static void release(QAbstractButton *button);
     static void click(QAbstractButton *button);
+    // Starts the peer, lets its arrivals wake the event loop, and connects the remote to
+    // it; the reason when any of it fails, else an empty string.
+    QString connectToStartedPeer(LoopbackPeer &peer, const QString &address, int timeoutMs);
     // Types the address, clicks Connect, waits for "Disconnect" and the peer's accept.
     bool connectTo(const QString &address, const LoopbackPeer &peer, int timeoutMs);
 

@@ -1,5 +1,7 @@
 #include "resultfile.h"
 
+#include <cstdio>
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -36,4 +38,14 @@ bool ResultFile::write(const QString &directory) const
 QString verdict(bool met)
 {
     return met ? QStringLiteral("met") : QStringLiteral("missed");
+}
+
+int reportNotMeasured(const QString &name, const QString &measure, const QString &why, const QString &directory,
+                      int exitCode)
+{
+    ResultFile result(name);
+    result.addRow({measure, QStringLiteral("not measured"), QString(), QString(), why});
+    result.write(directory);
+    std::fprintf(stderr, "bench_%s: %s\n", qPrintable(name), qPrintable(why));
+    return exitCode;
 }

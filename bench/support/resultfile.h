@@ -36,4 +36,9 @@ private:
 
 QString verdict(bool met);
 
+// For a bench that could not measure: writes its one row saying why, prints the
+// reason, and gives the exit code (0 for a skip, which is no failure).
+int reportNotMeasured(const QString &name, const QString &measure, const QString &why, const QString &directory,
+                      int exitCode = 1);
+
 #endif

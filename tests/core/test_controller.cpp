@@ -4,6 +4,7 @@
 #include "modalcatcher.h"
 #include "processmemory.h"
 #include "recordingpeer.h"
+#include "screengrab.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -75,11 +76,6 @@ const QByteArray stopMessage = bytes("8101060118140303FF");
 const QByteArray osdMenuMessage = bytes("8101043F025FFF");
 const QByteArray osdEnterMessage = bytes("8101060605FF");
 const QByteArray osdBackMessage = bytes("8101060604FF");
-
-QString colourAtCentre(const QIcon &icon)
-{
-    return icon.pixmap(12, 12).toImage().pixelColor(6, 6).name();
-}
 
 } // namespace
 

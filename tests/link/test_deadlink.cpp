@@ -27,11 +27,6 @@ const QString cameraAddress = QStringLiteral("127.0.1.1");
 // An address whose packets are dropped before the link is started.
 const QString vanishedAddress = QStringLiteral("127.0.1.2");
 
-QString colourAtCentre(const QIcon &icon)
-{
-    return icon.pixmap(12, 12).toImage().pixelColor(6, 6).name();
-}
-
 } // namespace
 
 class TestDeadLink : public QObject

@@ -1,5 +1,6 @@
 #include "screengrab.h"
 
+#include <QIcon>
 #include <QPixmap>
 #include <QScreen>
 #include <QWidget>
@@ -49,4 +50,9 @@ bool isBlack(QWidget *frame)
             if (!colourNear(image.pixelColor(x, y), Qt::black, 40))
                 return false;
     return true;
+}
+
+QString colourAtCentre(const QIcon &icon)
+{
+    return icon.pixmap(12, 12).toImage().pixelColor(6, 6).name();
 }
