@@ -1,5 +1,6 @@
 #include "app/corvanta.h"
 #include "app/platform.h"
+#include "input/autorepeatmarker.h"
 
 #include <QGuiApplication>
 
@@ -12,6 +13,8 @@ int main(int argc, char *argv[])
     int result = 0;
     {
         Corvanta app(argc, argv);
+        // Installed after the windows' own key filters, so that it sees key events first.
+        AutoRepeatMarker autoRepeatMarker;
         app.showMainWindow();
         result = app.exec();
     }
