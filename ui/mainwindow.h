@@ -5,7 +5,9 @@
 
 class AppSettings;
 class Camera;
+class KeyboardDriver;
 class MainWindowUi;
+class MotionGuard;
 class PreviewDlg;
 
 // The operator's window: turns button presses into camera commands, keeps the
@@ -47,6 +49,10 @@ private:
     MainWindowUi *ui;
     PreviewDlg *previewDialog;
     Camera *camera;
+    // The stop for whatever still moves when its input goes away, and the keyboard
+    // as one more input; both live and die with the link they drive.
+    MotionGuard *motionGuard;
+    KeyboardDriver *keyboard;
 };
 
 #endif

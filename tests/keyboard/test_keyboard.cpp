@@ -1,6 +1,8 @@
 // The real program under a real X server, driven with real key events (xdotool, the
 // server's auto-repeat on) against a real TCP peer: each hold is one drive and one
-// stop, on an idle machine and with both cores kept busy.
+// stop, on an idle machine and with both cores kept busy; keys typed where text is
+// edited send nothing; losing the focus stops what the keys started.
+#include "focusthief.h"
 #include "recordingpeer.h"
 #include "xkeywatch.h"
 #include "xsession.h"
@@ -23,6 +25,9 @@ const QByteArray downDrive = QByteArray::fromHex("810106010E0E0302FF");
 const QByteArray leftDrive = QByteArray::fromHex("810106010E0E0103FF");
 const QByteArray rightDrive = QByteArray::fromHex("810106010E0E0203FF");
 const QByteArray stop = QByteArray::fromHex("8101060118140303FF");
+const QByteArray zoomIn = QByteArray::fromHex("8101040723FF");
+const QByteArray zoomOut = QByteArray::fromHex("8101040733FF");
+const QByteArray zoomStop = QByteArray::fromHex("8101040700FF");
 // A message no key of ours sends, typed last to know that everything before it arrived.
 const QByteArray osdBack = QByteArray::fromHex("8101060604FF");
 
@@ -151,6 +156,38 @@ private slots:
     }
     void cleanupTestCase() { stopProgram(); }
 
+    void holdingAKeyIsOneDriveAndOneStop_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<QByteArray>("expected");
+        const struct { const char *key; QByteArray expected; } keys[] = {
+            {"Up", upDrive + stop}, {"Down", downDrive + stop},
+            {"Left", leftDrive + stop}, {"Right", rightDrive + stop},
+            {"Prior", zoomIn + zoomStop}, {"Next", zoomOut + zoomStop},
+        };
+        for (bool busy : {false, true}) {
+            for (const auto &k : keys)
+                QTest::addRow("%s %s", k.key, busy ? "busy" : "idle") << k.key << busy << k.expected;
+        }
+    }
+    void holdingAKeyIsOneDriveAndOneStop()
+    {
+        QFETCH(QString, key);
+        QFETCH(bool, busy);
+        QFETCH(QByteArray, expected);
+        // On a button, where an arrow key would otherwise move the focus.
+        QVERIFY(tabTo("osdBtn"));
+        {
+            CpuLoad load(busy);
+            QVERIFY(hold(key));
+            QVERIFY(xdo({"keyup", key}));
+            // The stop has arrived before the load goes.
+            QTRY_VERIFY_WITH_TIMEOUT(peer.received().size() >= expected.size(), 10000);
+        }
+        QCOMPARE(sentSoFar().toHex(' '), expected.toHex(' '));
+    }
+
     void spaceOnAnOnScreenArrowIsOneDriveAndOneStop_data()
     {
         QTest::addColumn<QString>("button");
@@ -177,6 +214,51 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(peer.received().size() >= 2 * drive.size(), 10000);
         }
         QCOMPARE(sentSoFar().toHex(' '), (drive + stop).toHex(' '));
+    }
+
+    void theLatestArrowHeldDrives()
+    {
+        QVERIFY(tabTo("osdBtn"));
+        QVERIFY(hold("Left", 5));
+        QVERIFY(hold("Up", 5));
+        QVERIFY(xdo({"keyup", "Up"}));
+        QTRY_COMPARE(peer.received().toHex(' '), (leftDrive + upDrive + leftDrive).toHex(' '));
+        QVERIFY(xdo({"keyup", "Left"}));
+        QCOMPARE(sentSoFar().toHex(' '), (leftDrive + upDrive + leftDrive + stop).toHex(' '));
+    }
+
+    void arrowsWhereTextIsEditedSendNothing()
+    {
+        for (const char *widget : {"ipEdit", "camNameEdit", "ipCombo"}) {
+            QVERIFY(tabTo(widget));
+            for (const char *key : {"Left", "Right", "Up", "Down", "Prior", "Next"}) {
+                QVERIFY(hold(key, 3));
+                QVERIFY(xdo({"keyup", key}));
+            }
+        }
+        QCOMPARE(sentSoFar().toHex(' '), QByteArray());
+        // The same keys anywhere else in the window do drive.
+        QVERIFY(tabTo("previewBtn"));
+        QVERIFY(xdo({"key", "Down"}));
+        QCOMPARE(sentSoFar().toHex(' '), (downDrive + stop).toHex(' '));
+    }
+
+    void losingTheFocusWhileHeldStopsAtOnce()
+    {
+        FocusThief otherProgram;
+        QVERIFY(otherProgram.isOpen());
+        QVERIFY(tabTo("osdBtn"));
+        QVERIFY(hold("Right", 5));
+        QVERIFY(hold("Prior", 5));
+        QTRY_COMPARE(peer.received().toHex(' '), (rightDrive + zoomIn).toHex(' '));
+        QVERIFY(otherProgram.takeFocus());
+        QTRY_COMPARE_WITH_TIMEOUT(peer.received().toHex(' '), (rightDrive + zoomIn + stop + zoomStop).toHex(' '), 5000);
+        QVERIFY(xdo({"keyup", "Right"}));
+        QVERIFY(xdo({"keyup", "Prior"}));
+        QVERIFY(xdo({"windowfocus", "--sync", QString::number(window)}));
+        peer.clearReceived();
+        // Nothing more went out for the keys that came up elsewhere.
+        QCOMPARE(sentSoFar().toHex(' '), QByteArray());
     }
 };
 
