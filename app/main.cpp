@@ -1,5 +1,6 @@
 #include "app/corvanta.h"
 #include "app/platform.h"
+#include "app/quitsignals.h"
 #include "input/autorepeatmarker.h"
 
 #include <QGuiApplication>
@@ -13,6 +14,8 @@ int main(int argc, char *argv[])
     int result = 0;
     {
         Corvanta app(argc, argv);
+        // Signals from here on end the program through the main window's teardown.
+        QuitSignals quitSignals;
         // Installed after the windows' own key filters, so that it sees key events first.
         AutoRepeatMarker autoRepeatMarker;
         app.showMainWindow();

@@ -1,7 +1,7 @@
 // The real program under a real X server, driven with real key events (xdotool, the
 // server's auto-repeat on) against a real TCP peer: each hold is one drive and one
 // stop, on an idle machine and with both cores kept busy; keys typed where text is
-// edited send nothing; losing the focus stops what the keys started.
+// edited send nothing; focus loss and the program's end stop what still moves.
 #include "focusthief.h"
 #include "recordingpeer.h"
 #include "xkeywatch.h"
@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
 #include <vector>
 
@@ -151,6 +152,7 @@ class TestKeyboard : public QObject
 private slots:
     void initTestCase()
     {
+        qRegisterMetaType<QProcess::ExitStatus>();
         QVERIFY2(peer.isListening(), qPrintable(peer.errorString()));
         QVERIFY(startConnected());
     }
@@ -259,6 +261,38 @@ private slots:
         peer.clearReceived();
         // Nothing more went out for the keys that came up elsewhere.
         QCOMPARE(sentSoFar().toHex(' '), QByteArray());
+    }
+
+    // Last: each row ends the program.
+    void theProgramsEndStopsWhatStillMoves_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addRow("SIGTERM") << int(SIGTERM);
+        QTest::addRow("SIGINT") << int(SIGINT);
+        QTest::addRow("SIGHUP") << int(SIGHUP);
+        QTest::addRow("window closed") << 0;
+    }
+    void theProgramsEndStopsWhatStillMoves()
+    {
+        QFETCH(int, signal);
+        if (program.state() == QProcess::NotRunning)
+            QVERIFY(startConnected());
+        QVERIFY(tabTo("osdBtn"));
+        QVERIFY(hold("Down", 3));
+        QVERIFY(hold("Next", 3));
+        QTRY_COMPARE(peer.received().toHex(' '), (downDrive + zoomOut).toHex(' '));
+        QSignalSpy finished(&program, SIGNAL(finished(int,QProcess::ExitStatus)));
+        if (signal)
+            QCOMPARE(::kill(pid_t(program.processId()), signal), 0);
+        else
+            QVERIFY(XSession::requestClose(window));
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QTRY_COMPARE(peer.received().toHex(' '), (downDrive + zoomOut + stop + zoomStop).toHex(' '));
+        QVERIFY(xdo({"keyup", "Down"}));
+        QVERIFY(xdo({"keyup", "Next"}));
+        peer.clearReceived();
     }
 };
 
