@@ -115,13 +115,16 @@ class TestKeyboard : public QObject
         return keys.size() == 3 || xdo(keys);
     }
 
-    // Holds the key until the server has repeated it `repeats` times.
-    bool hold(const QString &key, int repeats = 25)
+    // Holds the key until the server has repeated it `repeats` times to the window
+    // `watch` looks at (the main window's by default).
+    bool hold(const QString &key, int repeats = 25, XKeyWatch *watch = nullptr)
     {
-        keyWatch->reset();
+        if (!watch)
+            watch = keyWatch.get();
+        watch->reset();
         if (!xdo({"keydown", key}))
             return false;
-        return QTest::qWaitFor([&] { return keyWatch->presses() > repeats; }, 10000);
+        return QTest::qWaitFor([&] { return watch->presses() > repeats; }, 10000);
     }
 
     // Everything the program sent so far: ends with OSD Back, typed on backBtn.
@@ -243,6 +246,24 @@ private slots:
         QVERIFY(tabTo("previewBtn"));
         QVERIFY(xdo({"key", "Down"}));
         QCOMPARE(sentSoFar().toHex(' '), (downDrive + stop).toHex(' '));
+    }
+
+    void theKeysDriveFromTheFloatingPreview()
+    {
+        QVERIFY(tabTo("previewBtn"));
+        QVERIFY(xdo({"key", "space"}));
+        const unsigned long preview = XSession::waitForWindow(QStringLiteral("Preview"));
+        QVERIFY(preview != 0);
+        QVERIFY(xdo({"windowfocus", "--sync", QString::number(preview)}));
+        XKeyWatch previewKeys(preview);
+        QVERIFY(hold("Left", 3, &previewKeys));
+        QVERIFY(xdo({"keyup", "Left"}));
+        QVERIFY(xdo({"key", "Next"}));
+        QTRY_COMPARE(peer.received().toHex(' '), (leftDrive + stop + zoomOut + zoomStop).toHex(' '));
+        // Away with Escape; the main window has the focus back.
+        QVERIFY(xdo({"key", "Escape"}));
+        QVERIFY(xdo({"windowfocus", "--sync", QString::number(window)}));
+        peer.clearReceived();
     }
 
     void losingTheFocusWhileHeldStopsAtOnce()
