@@ -84,7 +84,7 @@ class TestKeyboard : public QObject
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         program.setProcessEnvironment(env);
-        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(QStringLiteral(HALVORINE_PROGRAM), QStringList());
         if (!program.waitForStarted(10000))
             return false;
