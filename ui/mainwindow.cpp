@@ -52,7 +52,7 @@ MainWindow::~MainWindow()
     motionGuard->stopBeforeClosing();
     delete motionGuard;
     motionGuard = nullptr;
-    // The link first: closing its socket may emit cameraDisconnected, whose slot
+    // Then the link: closing its socket may emit cameraDisconnected, whose slot
     // still needs the Connect button and the preview dialog.
     delete camera;
     camera = nullptr;
