@@ -51,14 +51,6 @@ private slots:
         delete peer;
     }
 
-    void nothingIsGuardedWhileTheLinkIsClosed()
-    {
-        guard->reportPanTilt(MotionGuard::Keyboard, true);
-        guard->reportZoom(MotionGuard::Keyboard, true);
-        QVERIFY(!guard->isPanTiltActive());
-        QVERIFY(!guard->isZoomActive());
-    }
-
     void stopsOnlyWhatTheGivenSourcesStartedAndOnlyOnce()
     {
         QSignalSpy connected(camera, &Camera::cameraConnected);
