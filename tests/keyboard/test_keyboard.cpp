@@ -248,24 +248,6 @@ private slots:
         QCOMPARE(sentSoFar().toHex(' '), (downDrive + stop).toHex(' '));
     }
 
-    void theKeysDriveFromTheFloatingPreview()
-    {
-        QVERIFY(tabTo("previewBtn"));
-        QVERIFY(xdo({"key", "space"}));
-        const unsigned long preview = XSession::waitForWindow(QStringLiteral("Preview"));
-        QVERIFY(preview != 0);
-        QVERIFY(xdo({"windowfocus", "--sync", QString::number(preview)}));
-        XKeyWatch previewKeys(preview);
-        QVERIFY(hold("Left", 3, &previewKeys));
-        QVERIFY(xdo({"keyup", "Left"}));
-        QVERIFY(xdo({"key", "Next"}));
-        QTRY_COMPARE(peer.received().toHex(' '), (leftDrive + stop + zoomOut + zoomStop).toHex(' '));
-        // Away with Escape; the main window has the focus back.
-        QVERIFY(xdo({"key", "Escape"}));
-        QVERIFY(xdo({"windowfocus", "--sync", QString::number(window)}));
-        peer.clearReceived();
-    }
-
     void losingTheFocusWhileHeldStopsAtOnce_data()
     {
         QTest::addColumn<QString>("widget");
@@ -297,6 +279,38 @@ private slots:
         peer.clearReceived();
         // Nothing more went out for the keys that came up elsewhere.
         QCOMPARE(sentSoFar().toHex(' '), QByteArray());
+    }
+
+    // Leaves the main window's focus where the Tab count no longer knows it: the
+    // program is closed after it, and the rows below start their own.
+    void theKeysDriveFromThePreviewFloatingAndSnapped()
+    {
+        QVERIFY(tabTo("previewBtn"));
+        QVERIFY(xdo({"key", "space"}));
+        const unsigned long preview = XSession::waitForWindow(QStringLiteral("Preview"));
+        QVERIFY(preview != 0);
+        QVERIFY(xdo({"windowfocus", "--sync", QString::number(preview)}));
+        XKeyWatch previewKeys(preview);
+        QVERIFY(hold("Left", 3, &previewKeys));
+        QVERIFY(xdo({"keyup", "Left"}));
+        QVERIFY(xdo({"key", "Next"}));
+        QTRY_COMPARE(peer.received().toHex(' '), (leftDrive + stop + zoomOut + zoomStop).toHex(' '));
+        // Play -> Stop -> Snap, checked: the dialog moves into the main window.
+        QVERIFY(xdo({"key", "--delay", "30", "Tab", "Tab", "space"}));
+        QTRY_VERIFY(XSession::waitForWindow(QStringLiteral("Preview"), 0) == 0);
+        QVERIFY(xdo({"windowfocus", "--sync", QString::number(window)}));
+        QVERIFY(xdo({"key", "Up"}));
+        QTRY_COMPARE(peer.received().toHex(' '), (leftDrive + stop + zoomOut + zoomStop + upDrive + stop).toHex(' '));
+        // Snap unchecked again: floating, then away with Escape.
+        QVERIFY(xdo({"key", "space"}));
+        const unsigned long floating = XSession::waitForWindow(QStringLiteral("Preview"));
+        QVERIFY(floating != 0);
+        QVERIFY(xdo({"windowfocus", "--sync", QString::number(floating)}));
+        QVERIFY(xdo({"key", "Escape"}));
+        QTRY_VERIFY(XSession::waitForWindow(QStringLiteral("Preview"), 0) == 0);
+        QCOMPARE(peer.received().toHex(' '), (leftDrive + stop + zoomOut + zoomStop + upDrive + stop).toHex(' '));
+        stopProgram();
+        peer.clearReceived();
     }
 
     // Last: each row ends the program.
