@@ -114,6 +114,16 @@ void Camera::onConnectAttemptStarted()
     }
 }
 
+void Camera::flushCommands()
+{
+    if (!socket->isOpen() || socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    socket->flush();
+    // A camera that stopped reading fills the kernel's buffer; wait a moment, not forever.
+    if (socket->bytesToWrite() > 0)
+        socket->waitForBytesWritten(200);
+}
+
 void Camera::onClientConnected()
 {
     DeadPeer::watchEstablished(socket->socketDescriptor());

@@ -3,6 +3,8 @@
 #include "app/corvanta.h"
 #include "app/showmessage.h"
 #include "camera/camera.h"
+#include "input/keyboarddriver.h"
+#include "input/motionguard.h"
 #include "settings/appsettings.h"
 #include "ui/mainwindowui.h"
 #include "ui/previewdlg.h"
@@ -34,13 +36,28 @@ MainWindow::MainWindow(QWidget *parent)
     // Creating the dialog creates the libVLC instance, and may already report a failure.
     previewDialog = new PreviewDlg(this);
     camera = new Camera(QStringLiteral("0.0.0.0"));
+    motionGuard = new MotionGuard(camera);
+    keyboard = new KeyboardDriver(camera, motionGuard);
+    keyboard->watchWindow(this);
+    keyboard->watchWindow(previewDialog);
+    // Where arrow keys edit text or step through the list, they keep doing so.
+    keyboard->keepKeysFor(ui->ipEdit);
+    keyboard->keepKeysFor(ui->camNameEdit);
+    keyboard->keepKeysFor(ui->ipCombo);
     connectSignals();
     refillCameraList();
 }
 
 MainWindow::~MainWindow()
 {
-    // The link first: closing its socket may emit cameraDisconnected, whose slot
+    delete keyboard;
+    keyboard = nullptr;
+    // A camera left moving would run on to its end stop: whatever input started a
+    // motion, its stop goes out before the link closes.
+    motionGuard->stopBeforeClosing();
+    delete motionGuard;
+    motionGuard = nullptr;
+    // Then the link: closing its socket may emit cameraDisconnected, whose slot
     // still needs the Connect button and the preview dialog.
     delete camera;
     camera = nullptr;
@@ -137,11 +154,35 @@ void MainWindow::removeIpAddr()
     ui->ipCombo->removeItem(ui->ipCombo->currentIndex());
 }
 
-void MainWindow::moveUp() { camera->sendUp(); }
-void MainWindow::moveDown() { camera->sendDown(); }
-void MainWindow::moveLeft() { camera->sendLeft(); }
-void MainWindow::moveRight() { camera->sendRight(); }
-void MainWindow::moveStop() { camera->sendStop(); }
+void MainWindow::moveUp()
+{
+    camera->sendUp();
+    motionGuard->reportPanTilt(MotionGuard::OnScreen, true);
+}
+
+void MainWindow::moveDown()
+{
+    camera->sendDown();
+    motionGuard->reportPanTilt(MotionGuard::OnScreen, true);
+}
+
+void MainWindow::moveLeft()
+{
+    camera->sendLeft();
+    motionGuard->reportPanTilt(MotionGuard::OnScreen, true);
+}
+
+void MainWindow::moveRight()
+{
+    camera->sendRight();
+    motionGuard->reportPanTilt(MotionGuard::OnScreen, true);
+}
+
+void MainWindow::moveStop()
+{
+    camera->sendStop();
+    motionGuard->reportPanTilt(MotionGuard::OnScreen, false);
+}
 void MainWindow::osd() { camera->sendOsd(); }
 void MainWindow::osdEnter() { camera->sendOsdEnter(); }
 void MainWindow::osdBack() { camera->sendOsdBack(); }

@@ -6,7 +6,9 @@
 
 class AppSettings;
 class Camera;
+class KeyboardDriver;
 class MainWindowUi;
+class MotionGuard;
 class PreviewDlg;
 
 // The operator's window: turns button presses into camera commands, keeps the
@@ -50,6 +52,10 @@ private:
     Camera *camera;
     const QIcon lightOn;
     const QIcon lightOff;
+    // The stop for whatever still moves when its input goes away, and the keyboard
+    // as one more input; both live and die with the link they drive.
+    MotionGuard *motionGuard;
+    KeyboardDriver *keyboard;
 };
 
 #endif

@@ -5,21 +5,21 @@
 
 namespace {
 
-ViscaCommand drive(int panSpeed, int tiltSpeed, ViscaCommand::PanDir pan, ViscaCommand::TiltDir tilt)
+DecodedCommand drive(int panSpeed, int tiltSpeed, DecodedCommand::PanDir pan, DecodedCommand::TiltDir tilt)
 {
     const char raw[] = {char(0x81), 0x01, 0x06, 0x01, char(panSpeed), char(tiltSpeed), char(pan), char(tilt), char(0xFF)};
-    return Visca::decode(QByteArray(raw, sizeof raw));
+    return ViscaCodec::decode(QByteArray(raw, sizeof raw));
 }
 
 // The remote's own messages.
-const ViscaCommand Up = drive(0x0E, 0x0E, ViscaCommand::PanStop, ViscaCommand::Up);
-const ViscaCommand Down = drive(0x0E, 0x0E, ViscaCommand::PanStop, ViscaCommand::Down);
-const ViscaCommand Left = drive(0x0E, 0x0E, ViscaCommand::Left, ViscaCommand::TiltStop);
-const ViscaCommand Right = drive(0x0E, 0x0E, ViscaCommand::Right, ViscaCommand::TiltStop);
-const ViscaCommand Stop = drive(0x18, 0x14, ViscaCommand::PanStop, ViscaCommand::TiltStop);
-const ViscaCommand Menu = Visca::decode(QByteArray::fromHex("8101043F025FFF"));
-const ViscaCommand Enter = Visca::decode(QByteArray::fromHex("81010606 05FF"));
-const ViscaCommand Back = Visca::decode(QByteArray::fromHex("81010606 04FF"));
+const DecodedCommand Up = drive(0x0E, 0x0E, DecodedCommand::PanStop, DecodedCommand::Up);
+const DecodedCommand Down = drive(0x0E, 0x0E, DecodedCommand::PanStop, DecodedCommand::Down);
+const DecodedCommand Left = drive(0x0E, 0x0E, DecodedCommand::Left, DecodedCommand::TiltStop);
+const DecodedCommand Right = drive(0x0E, 0x0E, DecodedCommand::Right, DecodedCommand::TiltStop);
+const DecodedCommand Stop = drive(0x18, 0x14, DecodedCommand::PanStop, DecodedCommand::TiltStop);
+const DecodedCommand Menu = ViscaCodec::decode(QByteArray::fromHex("8101043F025FFF"));
+const DecodedCommand Enter = ViscaCodec::decode(QByteArray::fromHex("81010606 05FF"));
+const DecodedCommand Back = ViscaCodec::decode(QByteArray::fromHex("81010606 04FF"));
 
 } // namespace
 
@@ -71,7 +71,7 @@ void TestHeadState::timedDriveMovesAtTheCommandedSpeed()
     QFETCH(double, pan);
     QFETCH(double, tilt);
     HeadState head(clock);
-    head.apply(drive(panSpeed, tiltSpeed, ViscaCommand::PanDir(panDir), ViscaCommand::TiltDir(tiltDir)));
+    head.apply(drive(panSpeed, tiltSpeed, DecodedCommand::PanDir(panDir), DecodedCommand::TiltDir(tiltDir)));
     QVERIFY(head.isMoving());
     now += ms;
     QCOMPARE(head.position().pan, pan);
@@ -116,7 +116,7 @@ void TestHeadState::stopsAtTheMechanicalLimits()
     const auto dirs = [&](bool reverse) {
         const int p = panDir == 3 ? 3 : reverse ? 3 - panDir : panDir;
         const int t = tiltDir == 3 ? 3 : reverse ? 3 - tiltDir : tiltDir;
-        return drive(0x18, 0x14, ViscaCommand::PanDir(p), ViscaCommand::TiltDir(t));
+        return drive(0x18, 0x14, DecodedCommand::PanDir(p), DecodedCommand::TiltDir(t));
     };
     head.apply(dirs(false));
     now += 60000;
@@ -135,15 +135,15 @@ void TestHeadState::presetsStoreAndRecallPositions()
     head.apply(Right);
     now += 1000;
     head.apply(Stop);
-    head.apply(Visca::decode(QByteArray::fromHex("8101043F0103FF"))); // set 3
+    head.apply(ViscaCodec::decode(QByteArray::fromHex("8101043F0103FF"))); // set 3
     head.apply(Left);
     now += 2000;
     head.apply(Stop);
     QCOMPARE(head.position().pan, -42.0);
-    QCOMPARE(head.apply(Visca::decode(QByteArray::fromHex("8101043F0203FF"))),
+    QCOMPARE(head.apply(ViscaCodec::decode(QByteArray::fromHex("8101043F0203FF"))),
              QStringLiteral("moved to pan 42.0, tilt 0.0"));
     QCOMPARE(head.position().pan, 42.0);
-    QCOMPARE(head.apply(Visca::decode(QByteArray::fromHex("8101043F0204FF"))),
+    QCOMPARE(head.apply(ViscaCodec::decode(QByteArray::fromHex("8101043F0204FF"))),
              QStringLiteral("preset not set"));
 }
 

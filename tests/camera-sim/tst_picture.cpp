@@ -158,7 +158,7 @@ void TestPicture::streamsThePictureOverRtsp()
     const OsdMenu reference = [] { OsdMenu m; m.open(); return m; }();
     const QPoint bar = centroid(SceneRenderer::render({}, reference), CursorBar).toPoint();
     QVERIFY(!near(picture.pixelColor(bar), CursorBar, 40));
-    head.apply(Visca::decode(QByteArray::fromHex("8101043F025FFF")));
+    head.apply(ViscaCodec::decode(QByteArray::fromHex("8101043F025FFF")));
     QTRY_VERIFY_WITH_TIMEOUT(pull() && near(picture.pixelColor(bar), CursorBar, 40), 10000);
     QCOMPARE(video.viewerPipelines(), 1);
 #endif

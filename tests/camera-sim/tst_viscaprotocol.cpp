@@ -25,7 +25,7 @@ QStringList summary(const QVector<ViscaFramer::Event> &events)
 {
     QStringList list;
     for (const auto &e : events)
-        list << QLatin1Char("MOU"[e.type]) + QStringLiteral(":") + Visca::hex(e.bytes);
+        list << QLatin1Char("MOU"[e.type]) + QStringLiteral(":") + ViscaCodec::hex(e.bytes);
     return list;
 }
 
@@ -127,9 +127,9 @@ void TestViscaProtocol::decodesTheRemotesMessages()
 {
     QFETCH(QByteArray, message);
     QFETCH(QString, words);
-    const ViscaCommand command = Visca::decode(message);
-    QVERIFY(command.kind != ViscaCommand::Kind::Unknown);
-    QCOMPARE(Visca::describe(command), words);
+    const DecodedCommand command = ViscaCodec::decode(message);
+    QVERIFY(command.kind != DecodedCommand::Kind::Unknown);
+    QCOMPARE(ViscaCodec::describe(command), words);
 }
 
 void TestViscaProtocol::rejectsMalformedMessages_data()
@@ -151,9 +151,9 @@ void TestViscaProtocol::rejectsMalformedMessages_data()
 void TestViscaProtocol::rejectsMalformedMessages()
 {
     QFETCH(QByteArray, message);
-    const ViscaCommand command = Visca::decode(message);
-    QCOMPARE(int(command.kind), int(ViscaCommand::Kind::Unknown));
-    QCOMPARE(Visca::describe(command), "unknown: " + Visca::hex(message));
+    const DecodedCommand command = ViscaCodec::decode(message);
+    QCOMPARE(int(command.kind), int(DecodedCommand::Kind::Unknown));
+    QCOMPARE(ViscaCodec::describe(command), "unknown: " + ViscaCodec::hex(message));
 }
 
 QTEST_APPLESS_MAIN(TestViscaProtocol)

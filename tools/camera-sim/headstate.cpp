@@ -31,9 +31,9 @@ void HeadState::setMotion(double panRate, double tiltRate)
     tiltRate_ = tiltRate;
 }
 
-QString HeadState::apply(const ViscaCommand &command)
+QString HeadState::apply(const DecodedCommand &command)
 {
-    using Kind = ViscaCommand::Kind;
+    using Kind = DecodedCommand::Kind;
     switch (command.kind) {
     case Kind::Drive:
         return menu_.isOpen() ? driveMenu(command) : drive(command);
@@ -55,10 +55,10 @@ QString HeadState::apply(const ViscaCommand &command)
     return {};
 }
 
-QString HeadState::drive(const ViscaCommand &c)
+QString HeadState::drive(const DecodedCommand &c)
 {
-    const double panSign = c.panDir == ViscaCommand::Right ? 1 : c.panDir == ViscaCommand::Left ? -1 : 0;
-    const double tiltSign = c.tiltDir == ViscaCommand::Up ? 1 : c.tiltDir == ViscaCommand::Down ? -1 : 0;
+    const double panSign = c.panDir == DecodedCommand::Right ? 1 : c.panDir == DecodedCommand::Left ? -1 : 0;
+    const double tiltSign = c.tiltDir == DecodedCommand::Up ? 1 : c.tiltDir == DecodedCommand::Down ? -1 : 0;
     const PanTilt from = position();
     setMotion(panSign * c.panSpeed * DegreesPerSecondPerStep,
               tiltSign * c.tiltSpeed * DegreesPerSecondPerStep);
@@ -69,20 +69,20 @@ QString HeadState::drive(const ViscaCommand &c)
 
 // While the menu is up the joystick drives the menu, not the head: up/down move
 // the cursor, left/right change the setting under it.
-QString HeadState::driveMenu(const ViscaCommand &c)
+QString HeadState::driveMenu(const DecodedCommand &c)
 {
     if (c.isStop())
         return QStringLiteral("OSD menu open, head still");
-    if (c.tiltDir != ViscaCommand::TiltStop)
-        menu_.moveCursor(c.tiltDir == ViscaCommand::Down ? 1 : -1);
+    if (c.tiltDir != DecodedCommand::TiltStop)
+        menu_.moveCursor(c.tiltDir == DecodedCommand::Down ? 1 : -1);
     else
-        menu_.changeValue(c.panDir == ViscaCommand::Right ? 1 : -1);
+        menu_.changeValue(c.panDir == DecodedCommand::Right ? 1 : -1);
     return menu_.status();
 }
 
 QString HeadState::recall(int preset)
 {
-    if (preset == Visca::OsdMenuPreset) {
+    if (preset == ViscaCodec::OsdMenuPreset) {
         if (menu_.isOpen()) {
             menu_.close();
             return menu_.status();

@@ -34,15 +34,15 @@ public:
 
     // Carries the command out; returns a note for the log on what it did
     // ("OSD menu open", "held at pan 0.0, tilt 12.5"), empty if nothing to add.
-    QString apply(const ViscaCommand &command);
+    QString apply(const DecodedCommand &command);
 
     PanTilt position() const;
     bool isMoving() const { return panRate_ != 0 || tiltRate_ != 0; }
     const OsdMenu &menu() const { return menu_; }
 
 private:
-    QString drive(const ViscaCommand &command);
-    QString driveMenu(const ViscaCommand &command);
+    QString drive(const DecodedCommand &command);
+    QString driveMenu(const DecodedCommand &command);
     QString recall(int preset);
     void setMotion(double panRate, double tiltRate);
     QString where() const;

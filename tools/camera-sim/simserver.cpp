@@ -49,20 +49,20 @@ void SimServer::acceptClients()
 
 void SimServer::answer(QTcpSocket &socket, const QByteArray &message)
 {
-    const ViscaCommand command = Visca::decode(message);
-    if (command.kind == ViscaCommand::Kind::Unknown) {
-        socket.write(Visca::syntaxError());
-        emit event(Visca::describe(command));
+    const DecodedCommand command = ViscaCodec::decode(message);
+    if (command.kind == DecodedCommand::Kind::Unknown) {
+        socket.write(ViscaCodec::syntaxError());
+        emit event(ViscaCodec::describe(command));
         return;
     }
-    socket.write(Visca::ack() + Visca::completion());
+    socket.write(ViscaCodec::ack() + ViscaCodec::completion());
     const QString note = head_.apply(command);
-    emit event(note.isEmpty() ? Visca::describe(command)
-                              : Visca::describe(command) + QStringLiteral(" (") + note + QLatin1Char(')'));
+    emit event(note.isEmpty() ? ViscaCodec::describe(command)
+                              : ViscaCodec::describe(command) + QStringLiteral(" (") + note + QLatin1Char(')'));
 }
 
 void SimServer::reject(QTcpSocket &socket, const QString &what, const QByteArray &bytes)
 {
-    socket.write(Visca::syntaxError());
-    emit event(what + QStringLiteral(": ") + Visca::hex(bytes));
+    socket.write(ViscaCodec::syntaxError());
+    emit event(what + QStringLiteral(": ") + ViscaCodec::hex(bytes));
 }

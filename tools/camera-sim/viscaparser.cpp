@@ -23,41 +23,41 @@ bool inRange(int value, int low, int high)
     return value >= low && value <= high;
 }
 
-ViscaCommand decodeDrive(ViscaCommand command)
+DecodedCommand decodeDrive(DecodedCommand command)
 {
     const QByteArray &m = command.bytes;
     const int vv = byteAt(m, 4), ww = byteAt(m, 5), xx = byteAt(m, 6), yy = byteAt(m, 7);
-    if (m.size() != 9 || !inRange(vv, 1, Visca::MaxPanSpeed) || !inRange(ww, 1, Visca::MaxTiltSpeed)
+    if (m.size() != 9 || !inRange(vv, 1, ViscaCodec::MaxPanSpeed) || !inRange(ww, 1, ViscaCodec::MaxTiltSpeed)
         || !inRange(xx, 1, 3) || !inRange(yy, 1, 3))
         return command;
-    command.kind = ViscaCommand::Kind::Drive;
+    command.kind = DecodedCommand::Kind::Drive;
     command.panSpeed = vv;
     command.tiltSpeed = ww;
-    command.panDir = ViscaCommand::PanDir(xx);
-    command.tiltDir = ViscaCommand::TiltDir(yy);
+    command.panDir = DecodedCommand::PanDir(xx);
+    command.tiltDir = DecodedCommand::TiltDir(yy);
     return command;
 }
 
-ViscaCommand decodeMemory(ViscaCommand command)
+DecodedCommand decodeMemory(DecodedCommand command)
 {
     const QByteArray &m = command.bytes;
     const int action = byteAt(m, 4), preset = byteAt(m, 5);
-    if (m.size() != 7 || !inRange(action, 0, 2) || !inRange(preset, 0, Visca::MaxPreset))
+    if (m.size() != 7 || !inRange(action, 0, 2) || !inRange(preset, 0, ViscaCodec::MaxPreset))
         return command;
-    static const ViscaCommand::Kind kinds[] = {ViscaCommand::Kind::MemoryReset,
-                                               ViscaCommand::Kind::MemorySet,
-                                               ViscaCommand::Kind::MemoryRecall};
+    static const DecodedCommand::Kind kinds[] = {DecodedCommand::Kind::MemoryReset,
+                                               DecodedCommand::Kind::MemorySet,
+                                               DecodedCommand::Kind::MemoryRecall};
     command.kind = kinds[action];
     command.preset = preset;
     return command;
 }
 
-QString direction(const ViscaCommand &c)
+QString direction(const DecodedCommand &c)
 {
-    QString tilt = c.tiltDir == ViscaCommand::Up ? QStringLiteral("up")
-                 : c.tiltDir == ViscaCommand::Down ? QStringLiteral("down") : QString();
-    QString pan = c.panDir == ViscaCommand::Left ? QStringLiteral("left")
-                : c.panDir == ViscaCommand::Right ? QStringLiteral("right") : QString();
+    QString tilt = c.tiltDir == DecodedCommand::Up ? QStringLiteral("up")
+                 : c.tiltDir == DecodedCommand::Down ? QStringLiteral("down") : QString();
+    QString pan = c.panDir == DecodedCommand::Left ? QStringLiteral("left")
+                : c.panDir == DecodedCommand::Right ? QStringLiteral("right") : QString();
     if (!tilt.isEmpty() && !pan.isEmpty())
         return tilt + QLatin1Char('-') + pan;
     return tilt + pan;
@@ -65,11 +65,11 @@ QString direction(const ViscaCommand &c)
 
 } // namespace
 
-namespace Visca {
+namespace ViscaCodec {
 
-ViscaCommand decode(const QByteArray &message)
+DecodedCommand decode(const QByteArray &message)
 {
-    ViscaCommand command;
+    DecodedCommand command;
     command.bytes = message;
     if (message.size() < 3 || byteAt(message, 0) != 0x81 || byteAt(message, message.size() - 1) != 0xFF)
         return command;
@@ -79,16 +79,16 @@ ViscaCommand decode(const QByteArray &message)
         return decodeMemory(command);
     if (message.size() == 6 && startsWith(message, {0x81, 0x01, 0x06, 0x06})) {
         if (byteAt(message, 4) == 0x05)
-            command.kind = ViscaCommand::Kind::OsdEnter;
+            command.kind = DecodedCommand::Kind::OsdEnter;
         else if (byteAt(message, 4) == 0x04)
-            command.kind = ViscaCommand::Kind::OsdBack;
+            command.kind = DecodedCommand::Kind::OsdBack;
     }
     return command;
 }
 
-QString describe(const ViscaCommand &c)
+QString describe(const DecodedCommand &c)
 {
-    using Kind = ViscaCommand::Kind;
+    using Kind = DecodedCommand::Kind;
     switch (c.kind) {
     case Kind::Drive:
         if (c.isStop())
@@ -131,4 +131,4 @@ QByteArray syntaxError()
     return QByteArray::fromHex("906002FF");
 }
 
-} // namespace Visca
+} // namespace ViscaCodec

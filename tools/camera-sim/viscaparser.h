@@ -5,7 +5,7 @@
 
 // One VISCA command from controller to camera 1, decoded from a whole message
 // (header 0x81 .. terminator 0xFF) as cut by ViscaFramer.
-struct ViscaCommand
+struct DecodedCommand
 {
     enum class Kind {
         Drive,        // 81 01 06 01 VV WW XX YY FF
@@ -31,7 +31,7 @@ struct ViscaCommand
     bool isStop() const { return kind == Kind::Drive && panDir == PanStop && tiltDir == TiltStop; }
 };
 
-namespace Visca {
+namespace ViscaCodec {
 
 constexpr int MaxPanSpeed = 0x18;
 constexpr int MaxTiltSpeed = 0x14;
@@ -39,11 +39,11 @@ constexpr int MaxPreset = 0x7F;
 // The preset whose recall opens and closes the on-screen menu.
 constexpr int OsdMenuPreset = 0x5F;
 
-ViscaCommand decode(const QByteArray &message);
+DecodedCommand decode(const QByteArray &message);
 
 // What the message asks for, in words, for the log ("pan-tilt drive: up, pan
 // speed 14, tilt speed 14", "OSD enter", "unknown: 81 01 ..").
-QString describe(const ViscaCommand &command);
+QString describe(const DecodedCommand &command);
 
 QString hex(const QByteArray &bytes); // "81 01 FF"
 
@@ -52,4 +52,4 @@ QByteArray ack();           // 90 41 FF
 QByteArray completion();    // 90 51 FF
 QByteArray syntaxError();   // 90 60 02 FF
 
-} // namespace Visca
+} // namespace ViscaCodec
