@@ -3,6 +3,7 @@
 #include "app/corvanta.h"
 #include "app/showmessage.h"
 #include "camera/camera.h"
+#include "input/gamepadinput.h"
 #include "settings/appsettings.h"
 #include "ui/mainwindowui.h"
 #include "ui/previewdlg.h"
@@ -11,6 +12,7 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 const QString connectText = QStringLiteral("Connect");
@@ -29,13 +31,21 @@ MainWindow::MainWindow(QWidget *parent)
     // Creating the dialog creates the libVLC instance, and may already report a failure.
     previewDialog = new PreviewDlg(this);
     camera = new Camera(QStringLiteral("0.0.0.0"));
+    // Controllers from the first turn of the event loop: the window is up first,
+    // and no controller can drive before the operator connects anyway.
+    gamepad = new GamepadInput(camera);
+    QTimer::singleShot(0, gamepad, [this] { gamepad->start(); });
     connectSignals();
     refillCameraList();
 }
 
 MainWindow::~MainWindow()
 {
-    // The link first: closing its socket may emit cameraDisconnected, whose slot
+    // Controllers before the link they drive: one still driving stops the
+    // camera on its way out.
+    delete gamepad;
+    gamepad = nullptr;
+    // The link next: closing its socket may emit cameraDisconnected, whose slot
     // still needs the Connect button and the preview dialog.
     delete camera;
     camera = nullptr;

@@ -5,6 +5,7 @@
 
 class AppSettings;
 class Camera;
+class GamepadInput;
 class MainWindowUi;
 class PreviewDlg;
 
@@ -47,6 +48,7 @@ private:
     MainWindowUi *ui;
     PreviewDlg *previewDialog;
     Camera *camera;
+    GamepadInput *gamepad;
 };
 
 #endif

@@ -1,0 +1,74 @@
+#include "input/commandpacer.h"
+
+#include "camera/camera.h"
+
+namespace {
+QByteArray textOf(const ViscaCommand &command)
+{
+    return QByteArray(command.hexText);
+}
+} // namespace
+
+CommandPacer::CommandPacer(Camera *camera, const ViscaCommand &rest, QObject *parent)
+    : QObject(parent), camera(camera), rest(rest), restBytes(textOf(rest)), lastSent(restBytes)
+{
+    holdOff.setSingleShot(true);
+    holdOff.setTimerType(Qt::PreciseTimer);
+    connect(&holdOff, &QTimer::timeout, this, &CommandPacer::sendPending);
+    connect(camera, &Camera::cameraConnected, this, &CommandPacer::linkChanged);
+    connect(camera, &Camera::cameraDisconnected, this, &CommandPacer::linkChanged);
+}
+
+void CommandPacer::request(const ViscaCommand &command)
+{
+    if (textOf(command) == lastSent) {
+        // Back to what the camera already does: a waiting change is void.
+        hasPending = false;
+        holdOff.stop();
+        return;
+    }
+    pending = command;
+    hasPending = true;
+    if (!sinceLastSend.isValid() || sinceLastSend.elapsed() >= intervalMs)
+        sendPending();
+    else if (!holdOff.isActive())
+        holdOff.start(int(intervalMs - sinceLastSend.elapsed()));
+}
+
+void CommandPacer::restNow()
+{
+    hasPending = false;
+    holdOff.stop();
+    if (isMoving())
+        send(rest);
+}
+
+void CommandPacer::sendPending()
+{
+    if (!hasPending)
+        return;
+    hasPending = false;
+    send(pending);
+}
+
+void CommandPacer::send(const ViscaCommand &command)
+{
+    if (!camera->isOpen())
+        return;
+    const bool wasMoving = isMoving();
+    camera->sendCommand(command);
+    sinceLastSend.start();
+    lastSent = textOf(command);
+    if (isMoving() != wasMoving)
+        emit movingChanged(isMoving());
+}
+
+void CommandPacer::linkChanged()
+{
+    hasPending = false;
+    holdOff.stop();
+    if (isMoving()) {
+        lastSent = restBytes;
+        emit movingChanged(false);
+    }
+}
