@@ -84,6 +84,16 @@ void Camera::sendCommand(const ViscaCommand &command)
     socket->write(bytes.constData(), length);
 }
 
+void Camera::flushCommands()
+{
+    if (!socket->isOpen() || socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    socket->flush();
+    // A camera that stopped reading fills the kernel's buffer; wait a moment, not forever.
+    if (socket->bytesToWrite() > 0)
+        socket->waitForBytesWritten(200);
+}
+
 void Camera::onClientConnected()
 {
     emit cameraConnected();

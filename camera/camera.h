@@ -36,6 +36,9 @@ public:
     void sendOsdEnter();
     void sendOsdBack();
     void sendCommand(const ViscaCommand &command);
+    // Hands what the socket still buffers to the network now instead of from the event
+    // loop: for a last stop just before the program ends and closes the link.
+    void flushCommands();
 
 signals:
     void cameraConnected();
