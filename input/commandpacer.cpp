@@ -15,8 +15,8 @@ CommandPacer::CommandPacer(Camera *camera, const ViscaCommand &rest, QObject *pa
     holdOff.setSingleShot(true);
     holdOff.setTimerType(Qt::PreciseTimer);
     connect(&holdOff, &QTimer::timeout, this, &CommandPacer::sendPending);
-    connect(camera, &Camera::cameraConnected, this, &CommandPacer::linkChanged);
-    connect(camera, &Camera::cameraDisconnected, this, &CommandPacer::linkChanged);
+    connect(camera, &Camera::cameraConnected, this, &CommandPacer::forget);
+    connect(camera, &Camera::cameraDisconnected, this, &CommandPacer::forget);
 }
 
 void CommandPacer::request(const ViscaCommand &command)
@@ -55,20 +55,15 @@ void CommandPacer::send(const ViscaCommand &command)
 {
     if (!camera->isOpen())
         return;
-    const bool wasMoving = isMoving();
     camera->sendCommand(command);
     sinceLastSend.start();
     lastSent = textOf(command);
-    if (isMoving() != wasMoving)
-        emit movingChanged(isMoving());
+    emit sent(isMoving());
 }
 
-void CommandPacer::linkChanged()
+void CommandPacer::forget()
 {
     hasPending = false;
     holdOff.stop();
-    if (isMoving()) {
-        lastSent = restBytes;
-        emit movingChanged(false);
-    }
+    lastSent = restBytes;
 }

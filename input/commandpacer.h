@@ -33,15 +33,18 @@ public:
     // The rest message at once, interval or not, if the camera may be moving:
     // for a controller that is gone, where waiting means a runaway camera.
     void restNow();
+    // The camera was stopped on the stream's behalf (by MotionGuard): it is at
+    // rest now, and a waiting request is void.
+    void forget();
     // Whether the last message sent set the camera moving.
     bool isMoving() const { return lastSent != restBytes; }
 
 signals:
-    void movingChanged(bool moving);
+    // After each message handed to the link: a drive or zoom (moving) or the rest.
+    void sent(bool moving);
 
 private slots:
     void sendPending();
-    void linkChanged();
 
 private:
     void send(const ViscaCommand &command);

@@ -2,6 +2,7 @@
 
 #include "camera/camera.h"
 #include "camera/viscadrive.h"
+#include "input/motionguard.h"
 #include "input/stickmapping.h"
 
 namespace {
@@ -29,8 +30,20 @@ GamepadDriver::GamepadDriver(Camera *camera, QObject *parent)
       panTilt(camera, ViscaDrive::panTiltStop()),
       zoom(camera, ViscaDrive::zoomStop())
 {
-    connect(&panTilt, &CommandPacer::movingChanged, this, &GamepadDriver::reportMotion);
-    connect(&zoom, &CommandPacer::movingChanged, this, &GamepadDriver::reportMotion);
+}
+
+void GamepadDriver::setMotionGuard(MotionGuard *guard)
+{
+    connect(&panTilt, &CommandPacer::sent, guard,
+            [guard](bool moving) { guard->reportPanTilt(MotionGuard::Controller, moving); });
+    connect(&zoom, &CommandPacer::sent, guard,
+            [guard](bool moving) { guard->reportZoom(MotionGuard::Controller, moving); });
+    connect(guard, &MotionGuard::stopped, this, [this](MotionGuard::Source source) {
+        if (source == MotionGuard::Controller) {
+            panTilt.forget();
+            zoom.forget();
+        }
+    });
 }
 
 void GamepadDriver::setLeftStick(int x, int y)
@@ -80,12 +93,4 @@ void GamepadDriver::updatePanTilt()
 {
     panTilt.request(heldArrows.isEmpty() ? StickMapping::panTiltForStick(stickX, stickY)
                                          : arrowCommand(heldArrows.last()));
-}
-
-void GamepadDriver::reportMotion()
-{
-    if (isMoving() != wasMoving) {
-        wasMoving = isMoving();
-        emit movingChanged(wasMoving);
-    }
 }

@@ -7,6 +7,7 @@
 #include <QVector>
 
 class Camera;
+class MotionGuard;
 
 // What the driving controller asks of the camera, whatever library reports it:
 // the left stick and the D-pad share the pan-tilt stream, the triggers and the
@@ -21,6 +22,10 @@ public:
 
     explicit GamepadDriver(Camera *camera, QObject *parent = nullptr);
 
+    // Each drive, zoom and stop is reported to the guard, and a stop the guard
+    // sends for the controller leaves both streams at rest.
+    void setMotionGuard(MotionGuard *guard);
+
     void setLeftStick(int x, int y);
     // leftTrigger/rightTrigger 0..32767, rightStickY -32768..32767.
     void setZoomControls(int leftTrigger, int rightTrigger, int rightStickY);
@@ -34,13 +39,8 @@ public:
 
     bool isMoving() const { return panTilt.isMoving() || zoom.isMoving(); }
 
-signals:
-    // Whether a drive or zoom from a controller is under way.
-    void movingChanged(bool moving);
-
 private:
     void updatePanTilt();
-    void reportMotion();
 
     Camera *camera;
     CommandPacer panTilt;
@@ -48,7 +48,6 @@ private:
     int stickX = 0;
     int stickY = 0;
     QVector<Arrow> heldArrows; // in the order pressed
-    bool wasMoving = false;
 };
 
 #endif

@@ -2,6 +2,7 @@
 // a recording peer on 127.0.5.21 for the camera: what reaches the wire, and when.
 #include "camera/camera.h"
 #include "input/gamepadinput.h"
+#include "input/motionguard.h"
 #include "recordingpeer.h"
 #include "virtualpad.h"
 
@@ -284,6 +285,27 @@ private slots:
         QTRY_COMPARE(messages().value(1), stopMessage);
         second.setAxis(SDL_CONTROLLER_AXIS_LEFTY, -32768);
         QTRY_COMPARE(messages().value(2), bytes("8101060118140201FF"));
+    }
+
+    void guardKnowsTheDriveAndItsStopEndsIt()
+    {
+        MotionGuard guard(camera.get());
+        input->driver()->setMotionGuard(&guard);
+        plug();
+        pad->setAxis(SDL_CONTROLLER_AXIS_LEFTX, 32767);
+        pad->setAxis(SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767);
+        QTRY_VERIFY(guard.isPanTiltActive() && guard.isZoomActive());
+        // The program ending, say: the guard stops both in the controller's place.
+        guard.stop();
+        QTRY_COMPARE(messages().mid(2), (QList<QByteArray>{stopMessage, zoomStopMessage}));
+        // The controller knows: letting go sends no second stop, and the stick
+        // drives again from rest.
+        pad->setAxis(SDL_CONTROLLER_AXIS_TRIGGERLEFT, -32768);
+        pad->setAxis(SDL_CONTROLLER_AXIS_LEFTX, 0);
+        pad->setAxis(SDL_CONTROLLER_AXIS_LEFTY, 32767);
+        QTRY_COMPARE(messages().size(), 5);
+        QCOMPARE(messages().last(), bytes("8101060101140302FF"));
+        QVERIFY(guard.isPanTiltActive());
     }
 
     void nothingSentWhileTheLinkIsClosed()
