@@ -25,7 +25,7 @@ class GamepadInput : public QObject
 
 public:
     static constexpr int idlePollMs = 500;
-    static constexpr int activePollMs = 5;
+    static constexpr int activePollMs = 8;
 
     explicit GamepadInput(Camera *camera, QObject *parent = nullptr);
     ~GamepadInput() override;
