@@ -1,5 +1,7 @@
 #include "app/corvanta.h"
 #include "app/platform.h"
+#include "app/quitsignals.h"
+#include "input/autorepeatmarker.h"
 
 #include <QGuiApplication>
 
@@ -12,6 +14,10 @@ int main(int argc, char *argv[])
     int result = 0;
     {
         Corvanta app(argc, argv);
+        // Signals from here on end the program through the main window's teardown.
+        QuitSignals quitSignals;
+        // Installed after the windows' own key filters, so that it sees key events first.
+        AutoRepeatMarker autoRepeatMarker;
         app.showMainWindow();
         result = app.exec();
     }

@@ -7,7 +7,7 @@
 # all of VLC's ~400 modules: about 170 ms more at each start of the remote.
 HALVORINE_PACKAGES=(
     build-essential cmake pkg-config
-    qtbase5-dev qtbase5-dev-tools
+    qtbase5-dev qtbase5-dev-tools libqt5x11extras5-dev libxcb-xkb-dev
     libvlc-dev libvlccore-dev libvlc-bin vlc-plugin-base vlc-plugin-video-output
     libavformat-dev libavcodec-dev libavutil-dev
     libgstrtspserver-1.0-dev libgstreamer1.0-dev gstreamer1.0-tools

@@ -4,6 +4,8 @@
 #include "app/showmessage.h"
 #include "camera/camera.h"
 #include "input/gamepadinput.h"
+#include "input/keyboarddriver.h"
+#include "input/motionguard.h"
 #include "settings/appsettings.h"
 #include "ui/mainwindowui.h"
 #include "ui/previewdlg.h"
@@ -31,9 +33,18 @@ MainWindow::MainWindow(QWidget *parent)
     // Creating the dialog creates the libVLC instance, and may already report a failure.
     previewDialog = new PreviewDlg(this);
     camera = new Camera(QStringLiteral("0.0.0.0"));
+    motionGuard = new MotionGuard(camera);
+    keyboard = new KeyboardDriver(camera, motionGuard);
+    keyboard->watchWindow(this);
+    keyboard->watchWindow(previewDialog);
+    // Where arrow keys edit text or step through the list, they keep doing so.
+    keyboard->keepKeysFor(ui->ipEdit);
+    keyboard->keepKeysFor(ui->camNameEdit);
+    keyboard->keepKeysFor(ui->ipCombo);
     // Controllers from the first turn of the event loop: the window is up first,
     // and no controller can drive before the operator connects anyway.
     gamepad = new GamepadInput(camera);
+    gamepad->driver()->setMotionGuard(motionGuard);
     QTimer::singleShot(0, gamepad, [this] { gamepad->start(); });
     connectSignals();
     refillCameraList();
@@ -41,10 +52,16 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    // Controllers before the link they drive: one still driving stops the
-    // camera on its way out.
+    delete keyboard;
+    keyboard = nullptr;
+    // A camera left moving would run on to its end stop: whatever input started a
+    // motion, its stop goes out before the link closes. The controllers hear of it
+    // from the guard and have nothing left to stop when they go.
+    motionGuard->stopBeforeClosing();
     delete gamepad;
     gamepad = nullptr;
+    delete motionGuard;
+    motionGuard = nullptr;
     // The link next: closing its socket may emit cameraDisconnected, whose slot
     // still needs the Connect button and the preview dialog.
     delete camera;
@@ -142,11 +159,35 @@ void MainWindow::removeIpAddr()
     ui->ipCombo->removeItem(ui->ipCombo->currentIndex());
 }
 
-void MainWindow::moveUp() { camera->sendUp(); }
-void MainWindow::moveDown() { camera->sendDown(); }
-void MainWindow::moveLeft() { camera->sendLeft(); }
-void MainWindow::moveRight() { camera->sendRight(); }
-void MainWindow::moveStop() { camera->sendStop(); }
+void MainWindow::moveUp()
+{
+    camera->sendUp();
+    motionGuard->reportPanTilt(MotionGuard::OnScreen, true);
+}
+
+void MainWindow::moveDown()
+{
+    camera->sendDown();
+    motionGuard->reportPanTilt(MotionGuard::OnScreen, true);
+}
+
+void MainWindow::moveLeft()
+{
+    camera->sendLeft();
+    motionGuard->reportPanTilt(MotionGuard::OnScreen, true);
+}
+
+void MainWindow::moveRight()
+{
+    camera->sendRight();
+    motionGuard->reportPanTilt(MotionGuard::OnScreen, true);
+}
+
+void MainWindow::moveStop()
+{
+    camera->sendStop();
+    motionGuard->reportPanTilt(MotionGuard::OnScreen, false);
+}
 void MainWindow::osd() { camera->sendOsd(); }
 void MainWindow::osdEnter() { camera->sendOsdEnter(); }
 void MainWindow::osdBack() { camera->sendOsdBack(); }

@@ -6,7 +6,9 @@
 class AppSettings;
 class Camera;
 class GamepadInput;
+class KeyboardDriver;
 class MainWindowUi;
+class MotionGuard;
 class PreviewDlg;
 
 // The operator's window: turns button presses into camera commands, keeps the
@@ -48,6 +50,10 @@ private:
     MainWindowUi *ui;
     PreviewDlg *previewDialog;
     Camera *camera;
+    // The stop for whatever still moves when its input goes away, and the keyboard
+    // and game controllers as more inputs; all live and die with the link they drive.
+    MotionGuard *motionGuard;
+    KeyboardDriver *keyboard;
     GamepadInput *gamepad;
 };
 

@@ -1,0 +1,175 @@
+#include "input/keyboarddriver.h"
+
+#include "camera/camera.h"
+#include "camera/viscadrive.h"
+#include "input/motionguard.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
+namespace {
+
+bool isArrow(int key)
+{
+    return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right;
+}
+
+bool isZoomKey(int key)
+{
+    return key == Qt::Key_PageUp || key == Qt::Key_PageDown;
+}
+
+} // namespace
+
+KeyboardDriver::KeyboardDriver(Camera *camera, MotionGuard *guard, QObject *parent)
+    : QObject(parent)
+    , camera(camera)
+    , guard(guard)
+{
+    qApp->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget *, QWidget *now) { focusChanged(now); });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive)
+            stopAll();
+    });
+    connect(guard, &MotionGuard::stopped, this, [this](MotionGuard::Source source) { forget(source); });
+}
+
+KeyboardDriver::~KeyboardDriver()
+{
+    qApp->removeEventFilter(this);
+}
+
+void KeyboardDriver::watchWindow(QWidget *window)
+{
+    windows.append(window);
+}
+
+void KeyboardDriver::keepKeysFor(QWidget *widget)
+{
+    keyKeepers.append(widget);
+}
+
+bool KeyboardDriver::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
+        return false;
+    // A key event reaches the filter once for the native window, then for the focus
+    // widget and each parent it propagates to when ignored (a line edit ignores Up and
+    // Down); where it began, the focus widget, is the one that counts.
+    if (!watched->isWidgetType())
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (type == QEvent::KeyPress) {
+        QWidget *focus = QApplication::focusWidget();
+        return press(focus ? focus : static_cast<QWidget *>(watched), key);
+    }
+    return release(key);
+}
+
+bool KeyboardDriver::drivesFrom(QWidget *receiver) const
+{
+    bool watchedWindow = false;
+    for (const QPointer<QWidget> &window : windows) {
+        if (window && window == receiver->window())
+            watchedWindow = true;
+    }
+    if (!watchedWindow)
+        return false;
+    for (const QPointer<QWidget> &keeper : keyKeepers) {
+        if (keeper && (keeper == receiver || keeper->isAncestorOf(receiver)))
+            return false;
+    }
+    return true;
+}
+
+bool KeyboardDriver::press(QWidget *receiver, QKeyEvent *event)
+{
+    const int key = event->key();
+    const bool arrow = isArrow(key);
+    if (!arrow && !isZoomKey(key))
+        return false;
+    QVector<int> &held = arrow ? heldArrows : heldZoomKeys;
+    // A held key repeats; nothing changes for the camera. A press of a key we already
+    // hold is a repeat too, whatever the flag says.
+    if (held.contains(key))
+        return true;
+    if (event->isAutoRepeat())
+        return false;
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    if (!drivesFrom(receiver))
+        return false;
+    held.append(key);
+    sendLatest(arrow ? Motion::PanTilt : Motion::Zoom);
+    return true;
+}
+
+// Releases count wherever the focus has gone meanwhile: a key that started a motion
+// ends it.
+bool KeyboardDriver::release(QKeyEvent *event)
+{
+    const int key = event->key();
+    const bool arrow = isArrow(key);
+    QVector<int> &held = arrow ? heldArrows : heldZoomKeys;
+    if ((!arrow && !isZoomKey(key)) || !held.contains(key))
+        return false;
+    // Qt marks the release half of X's auto-repeat (a release and a press at the same
+    // time) when it can see the press already waiting.
+    if (event->isAutoRepeat())
+        return true;
+    const bool wasDriving = held.last() == key;
+    held.removeAll(key);
+    if (wasDriving)
+        sendLatest(arrow ? Motion::PanTilt : Motion::Zoom);
+    return true;
+}
+
+void KeyboardDriver::sendLatest(Motion motion)
+{
+    if (motion == Motion::PanTilt) {
+        switch (heldArrows.isEmpty() ? 0 : heldArrows.last()) {
+        case Qt::Key_Up: camera->sendUp(); break;
+        case Qt::Key_Down: camera->sendDown(); break;
+        case Qt::Key_Left: camera->sendLeft(); break;
+        case Qt::Key_Right: camera->sendRight(); break;
+        default: camera->sendStop(); break;
+        }
+        guard->reportPanTilt(MotionGuard::Keyboard, !heldArrows.isEmpty());
+        return;
+    }
+    switch (heldZoomKeys.isEmpty() ? 0 : heldZoomKeys.last()) {
+    case Qt::Key_PageUp: camera->sendCommand(ViscaDrive::zoomTele(zoomSpeed)); break;
+    case Qt::Key_PageDown: camera->sendCommand(ViscaDrive::zoomWide(zoomSpeed)); break;
+    default: camera->sendCommand(ViscaDrive::zoomStop()); break;
+    }
+    guard->reportZoom(MotionGuard::Keyboard, !heldZoomKeys.isEmpty());
+}
+
+// Keys held while the focus goes to another program or to a window of ours that does
+// not drive (a message box) would come up there, unseen: stop now. The on-screen
+// arrows lose their hold with the focus as well, without a release of their own.
+void KeyboardDriver::focusChanged(QWidget *now)
+{
+    if (now && drivesFrom(now->window()))
+        return;
+    stopAll();
+}
+
+void KeyboardDriver::stopAll()
+{
+    heldArrows.clear();
+    heldZoomKeys.clear();
+    guard->stop(MotionGuard::Keyboard | MotionGuard::OnScreen);
+}
+
+void KeyboardDriver::forget(int source)
+{
+    if (source != MotionGuard::Keyboard)
+        return;
+    heldArrows.clear();
+    heldZoomKeys.clear();
+}
