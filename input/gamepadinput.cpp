@@ -2,6 +2,8 @@
 
 #include <QDebug>
 
+// The program has its own main(); SDL must not rename it (it does on Windows).
+#define SDL_MAIN_HANDLED
 #include <SDL.h>
 
 #include <utility>

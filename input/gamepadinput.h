@@ -15,10 +15,11 @@ union SDL_Event;
 // Game controllers SDL knows use its standard layout; other joysticks drive with
 // their first two axes only.
 //
-// SDL is not started with the object but by start(), which the program calls once
-// its window is up. SDL has no event source of its own for Qt to wait on, so its
-// queue is read from a timer: rarely while no controller is attached (only plugging
-// one in is to be noticed), often while one is.
+// SDL is not started with the object but by start(), which the program calls a
+// little after its window is up (startDelayMs). SDL has no event source of its
+// own for Qt to wait on, so its queue is read from a timer: rarely while no
+// controller is attached (only plugging one in is to be noticed), often while
+// one is.
 class GamepadInput : public QObject
 {
     Q_OBJECT
@@ -26,6 +27,9 @@ class GamepadInput : public QObject
 public:
     static constexpr int idlePollMs = 500;
     static constexpr int activePollMs = 8;
+    // How long after the window shows the program starts SDL: well after the
+    // window is mapped and painted, and too soon for anyone to reach for a stick.
+    static constexpr int startDelayMs = 250;
 
     explicit GamepadInput(Camera *camera, QObject *parent = nullptr);
     ~GamepadInput() override;

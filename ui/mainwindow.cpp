@@ -41,11 +41,11 @@ MainWindow::MainWindow(QWidget *parent)
     keyboard->keepKeysFor(ui->ipEdit);
     keyboard->keepKeysFor(ui->camNameEdit);
     keyboard->keepKeysFor(ui->ipCombo);
-    // Controllers from the first turn of the event loop: the window is up first,
-    // and no controller can drive before the operator connects anyway.
+    // Controllers only once the window is up, off the start-up path; no controller
+    // can drive before the operator connects anyway.
     gamepad = new GamepadInput(camera);
     gamepad->driver()->setMotionGuard(motionGuard);
-    QTimer::singleShot(0, gamepad, [this] { gamepad->start(); });
+    QTimer::singleShot(GamepadInput::startDelayMs, gamepad, [this] { gamepad->start(); });
     connectSignals();
     refillCameraList();
 }

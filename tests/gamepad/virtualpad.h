@@ -1,6 +1,8 @@
 #ifndef HALVORINE_VIRTUALPAD_H
 #define HALVORINE_VIRTUALPAD_H
 
+// The test has its own main(); SDL must not rename it (it does on Windows).
+#define SDL_MAIN_HANDLED
 #include <SDL.h>
 
 // A controller that exists only inside SDL: plugged in on construction (a game
