@@ -89,7 +89,8 @@ QString HeadState::zoom(const DecodedCommand &c)
     const double sign = c.zoomDir == DecodedCommand::Tele ? 1 : c.zoomDir == DecodedCommand::Wide ? -1 : 0;
     const double wholeRange = WholeZoomSecondsAtSpeed0 / (c.zoomSpeed + 1);
     setZoomRate(sign * std::log(ZoomMax) / wholeRange);
-    return QStringLiteral("from zoom %1x").arg(start_.zoom, 0, 'f', 1);
+    const QString note = sign == 0 ? QStringLiteral("held at zoom %1x") : QStringLiteral("from zoom %1x");
+    return note.arg(start_.zoom, 0, 'f', 1);
 }
 
 // While the menu is up the joystick drives the menu, not the head: up/down move
