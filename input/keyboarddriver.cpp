@@ -150,8 +150,9 @@ void KeyboardDriver::sendLatest(Motion motion)
 }
 
 // Keys held while the focus goes to another program or to a window of ours that does
-// not drive (a message box) would come up there, unseen: stop now. The on-screen
-// arrows lose their hold with the focus as well, without a release of their own.
+// not drive (a message box) would come up there, unseen: stop now. An on-screen
+// arrow held at that moment needs nothing from us: a button that loses the focus
+// lets go and emits its own released(), whose stop goes out through the window.
 void KeyboardDriver::focusChanged(QWidget *now)
 {
     if (now && drivesFrom(now->window()))
@@ -163,7 +164,7 @@ void KeyboardDriver::stopAll()
 {
     heldArrows.clear();
     heldZoomKeys.clear();
-    guard->stop(MotionGuard::Keyboard | MotionGuard::OnScreen);
+    guard->stop(MotionGuard::Keyboard);
 }
 
 void KeyboardDriver::forget(int source)

@@ -49,10 +49,10 @@ void MotionGuard::stop(Sources sources)
 
 void MotionGuard::stopBeforeClosing()
 {
-    const bool anything = panTilt.active || zoom.active;
     stop(everySource);
-    if (anything)
-        camera->flushCommands();
+    // Always: a stop sent a moment ago for another reason (the closing windows took
+    // the focus with them) may still wait in the socket's buffer.
+    camera->flushCommands();
 }
 
 void MotionGuard::forgetAll()

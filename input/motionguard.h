@@ -41,8 +41,8 @@ public:
     // of `sources` started, once each, and emits `stopped` for the sources concerned.
     void stop(Sources sources = everySource);
 
-    // Like stop(), and then pushes the bytes out of the socket at once: for the last
-    // moments of the program, when the event loop will not run again to send them.
+    // Like stop(), and then pushes whatever the socket still holds out at once: for
+    // the last moments of the program, when the event loop will not run again.
     void stopBeforeClosing();
 
 signals:

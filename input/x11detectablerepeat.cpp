@@ -40,16 +40,10 @@ bool enableDetectableAutoRepeat()
     xcb_connection_t *connection = qtConnection();
     if (!connection)
         return false;
-    // Qt has set XKB up on this connection already; asking again costs a round trip
-    // and makes this independent of how Qt did it.
-    xcb_xkb_use_extension_reply_t *use = xcb_xkb_use_extension_reply(
-        connection, xcb_xkb_use_extension(connection, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION), nullptr);
-    const bool haveXkb = use && use->supported;
-    std::free(use);
-    if (!haveXkb)
-        return false;
+    // Qt's xcb plugin has already made XKB's UseExtension request on this connection,
+    // which XKB wants first; without XKB the reply is an error, and we report false.
     // PerClientFlags changes only the flags named in `change`: Qt's own (grabs use
-    // the XKB state, lookups while grabbed) stay as they are.
+    // the XKB state, lookups while grabbed) stay as they are. One round trip, at start.
     const uint32_t flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
     xcb_xkb_per_client_flags_reply_t *reply = xcb_xkb_per_client_flags_reply(
         connection, xcb_xkb_per_client_flags(connection, XCB_XKB_ID_USE_CORE_KBD, flag, flag, 0, 0, 0), nullptr);

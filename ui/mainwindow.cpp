@@ -62,7 +62,7 @@ MainWindow::~MainWindow()
     gamepad = nullptr;
     delete motionGuard;
     motionGuard = nullptr;
-    // The link next: closing its socket may emit cameraDisconnected, whose slot
+    // Then the link: closing its socket may emit cameraDisconnected, whose slot
     // still needs the Connect button and the preview dialog.
     delete camera;
     camera = nullptr;

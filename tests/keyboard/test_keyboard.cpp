@@ -84,7 +84,7 @@ class TestKeyboard : public QObject
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         program.setProcessEnvironment(env);
-        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(QStringLiteral(HALVORINE_PROGRAM), QStringList());
         if (!program.waitForStarted(10000))
             return false;
@@ -115,13 +115,16 @@ class TestKeyboard : public QObject
         return keys.size() == 3 || xdo(keys);
     }
 
-    // Holds the key until the server has repeated it `repeats` times.
-    bool hold(const QString &key, int repeats = 25)
+    // Holds the key until the server has repeated it `repeats` times to the window
+    // `watch` looks at (the main window's by default).
+    bool hold(const QString &key, int repeats = 25, XKeyWatch *watch = nullptr)
     {
-        keyWatch->reset();
+        if (!watch)
+            watch = keyWatch.get();
+        watch->reset();
         if (!xdo({"keydown", key}))
             return false;
-        return QTest::qWaitFor([&] { return keyWatch->presses() > repeats; }, 10000);
+        return QTest::qWaitFor([&] { return watch->presses() > repeats; }, 10000);
     }
 
     // Everything the program sent so far: ends with OSD Back, typed on backBtn.
@@ -245,22 +248,69 @@ private slots:
         QCOMPARE(sentSoFar().toHex(' '), (downDrive + stop).toHex(' '));
     }
 
+    void losingTheFocusWhileHeldStopsAtOnce_data()
+    {
+        QTest::addColumn<QString>("widget");
+        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<QByteArray>("started");
+        QTest::addColumn<QByteArray>("stops");
+        QTest::addRow("arrow and Page Up") << "osdBtn" << QStringList{"Right", "Prior"}
+                                           << rightDrive + zoomIn << stop + zoomStop;
+        // The button lets go with the focus and sends its own stop, once.
+        QTest::addRow("Space on upBtn") << "upBtn" << QStringList{"space"} << upDrive << stop;
+    }
     void losingTheFocusWhileHeldStopsAtOnce()
     {
+        QFETCH(QString, widget);
+        QFETCH(QStringList, keys);
+        QFETCH(QByteArray, started);
+        QFETCH(QByteArray, stops);
         FocusThief otherProgram;
         QVERIFY(otherProgram.isOpen());
-        QVERIFY(tabTo("osdBtn"));
-        QVERIFY(hold("Right", 5));
-        QVERIFY(hold("Prior", 5));
-        QTRY_COMPARE(peer.received().toHex(' '), (rightDrive + zoomIn).toHex(' '));
+        QVERIFY(tabTo(widget));
+        for (const QString &key : keys)
+            QVERIFY(hold(key, 5));
+        QTRY_COMPARE(peer.received().toHex(' '), started.toHex(' '));
         QVERIFY(otherProgram.takeFocus());
-        QTRY_COMPARE_WITH_TIMEOUT(peer.received().toHex(' '), (rightDrive + zoomIn + stop + zoomStop).toHex(' '), 5000);
-        QVERIFY(xdo({"keyup", "Right"}));
-        QVERIFY(xdo({"keyup", "Prior"}));
+        QTRY_COMPARE_WITH_TIMEOUT(peer.received().toHex(' '), (started + stops).toHex(' '), 5000);
+        for (const QString &key : keys)
+            QVERIFY(xdo({"keyup", key}));
         QVERIFY(xdo({"windowfocus", "--sync", QString::number(window)}));
         peer.clearReceived();
         // Nothing more went out for the keys that came up elsewhere.
         QCOMPARE(sentSoFar().toHex(' '), QByteArray());
+    }
+
+    // Leaves the main window's focus where the Tab count no longer knows it: the
+    // program is closed after it, and the rows below start their own.
+    void theKeysDriveFromThePreviewFloatingAndSnapped()
+    {
+        QVERIFY(tabTo("previewBtn"));
+        QVERIFY(xdo({"key", "space"}));
+        const unsigned long preview = XSession::waitForWindow(QStringLiteral("Preview"));
+        QVERIFY(preview != 0);
+        QVERIFY(xdo({"windowfocus", "--sync", QString::number(preview)}));
+        XKeyWatch previewKeys(preview);
+        QVERIFY(hold("Left", 3, &previewKeys));
+        QVERIFY(xdo({"keyup", "Left"}));
+        QVERIFY(xdo({"key", "Next"}));
+        QTRY_COMPARE(peer.received().toHex(' '), (leftDrive + stop + zoomOut + zoomStop).toHex(' '));
+        // Play -> Stop -> Snap, checked: the dialog moves into the main window.
+        QVERIFY(xdo({"key", "--delay", "30", "Tab", "Tab", "space"}));
+        QTRY_VERIFY(XSession::waitForWindow(QStringLiteral("Preview"), 0) == 0);
+        QVERIFY(xdo({"windowfocus", "--sync", QString::number(window)}));
+        QVERIFY(xdo({"key", "Up"}));
+        QTRY_COMPARE(peer.received().toHex(' '), (leftDrive + stop + zoomOut + zoomStop + upDrive + stop).toHex(' '));
+        // Snap unchecked again: floating, then away with Escape.
+        QVERIFY(xdo({"key", "space"}));
+        const unsigned long floating = XSession::waitForWindow(QStringLiteral("Preview"));
+        QVERIFY(floating != 0);
+        QVERIFY(xdo({"windowfocus", "--sync", QString::number(floating)}));
+        QVERIFY(xdo({"key", "Escape"}));
+        QTRY_VERIFY(XSession::waitForWindow(QStringLiteral("Preview"), 0) == 0);
+        QCOMPARE(peer.received().toHex(' '), (leftDrive + stop + zoomOut + zoomStop + upDrive + stop).toHex(' '));
+        stopProgram();
+        peer.clearReceived();
     }
 
     // Last: each row ends the program.

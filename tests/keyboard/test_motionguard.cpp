@@ -51,14 +51,6 @@ private slots:
         delete peer;
     }
 
-    void nothingIsGuardedWhileTheLinkIsClosed()
-    {
-        guard->reportPanTilt(MotionGuard::Keyboard, true);
-        guard->reportZoom(MotionGuard::Keyboard, true);
-        QVERIFY(!guard->isPanTiltActive());
-        QVERIFY(!guard->isZoomActive());
-    }
-
     void stopsOnlyWhatTheGivenSourcesStartedAndOnlyOnce()
     {
         QSignalSpy connected(camera, &Camera::cameraConnected);
@@ -101,6 +93,9 @@ private slots:
         QTRY_VERIFY(peer->hasClient());
         guard->reportPanTilt(MotionGuard::OnScreen, true);
         guard->reportZoom(MotionGuard::Keyboard, true);
+        // The stops go out first for another reason, as when the closing windows take
+        // the focus along, and still wait in the socket's buffer.
+        guard->stop(MotionGuard::OnScreen | MotionGuard::Keyboard);
         guard->stopBeforeClosing();
         delete guard;
         guard = nullptr;
