@@ -38,6 +38,7 @@ for cameras in 10 100 1000 10000; do
     run_bench "saved-$cameras" bench_saved --cameras "$cameras" --saves 15
 done
 run_bench memory bench_memory --cycles 10000
+run_bench gamepad bench_gamepad --pairs 200 --idle-seconds 10
 
 echo
 "$bin/bench_report" "$out" "$load_before" "${names[@]}"

@@ -16,6 +16,7 @@ HALVORINE_PACKAGES=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
     gstreamer1.0-plugins-bad gstreamer1.0-libav
     libx11-dev xvfb xauth xdotool x11-utils
+    libsdl2-dev
     binutils-mingw-w64-x86-64 desktop-file-utils ffmpeg
     file appstream
     nftables  # the dead-camera test drops a peer's packets with it

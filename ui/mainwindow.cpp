@@ -3,6 +3,7 @@
 #include "app/corvanta.h"
 #include "app/showmessage.h"
 #include "camera/camera.h"
+#include "input/gamepadinput.h"
 #include "input/keyboarddriver.h"
 #include "input/motionguard.h"
 #include "settings/appsettings.h"
@@ -13,6 +14,7 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 const QString connectText = QStringLiteral("Connect");
@@ -44,6 +46,11 @@ MainWindow::MainWindow(QWidget *parent)
     keyboard->keepKeysFor(ui->ipEdit);
     keyboard->keepKeysFor(ui->camNameEdit);
     keyboard->keepKeysFor(ui->ipCombo);
+    // Controllers only once the window is up, off the start-up path; no controller
+    // can drive before the operator connects anyway.
+    gamepad = new GamepadInput(camera);
+    gamepad->driver()->setMotionGuard(motionGuard);
+    QTimer::singleShot(GamepadInput::startDelayMs, gamepad, [this] { gamepad->start(); });
     connectSignals();
     refillCameraList();
 }
@@ -53,8 +60,11 @@ MainWindow::~MainWindow()
     delete keyboard;
     keyboard = nullptr;
     // A camera left moving would run on to its end stop: whatever input started a
-    // motion, its stop goes out before the link closes.
+    // motion, its stop goes out before the link closes. The controllers hear of it
+    // from the guard and have nothing left to stop when they go.
     motionGuard->stopBeforeClosing();
+    delete gamepad;
+    gamepad = nullptr;
     delete motionGuard;
     motionGuard = nullptr;
     // Then the link: closing its socket may emit cameraDisconnected, whose slot

@@ -6,6 +6,7 @@
 
 class AppSettings;
 class Camera;
+class GamepadInput;
 class KeyboardDriver;
 class MainWindowUi;
 class MotionGuard;
@@ -53,9 +54,10 @@ private:
     const QIcon lightOn;
     const QIcon lightOff;
     // The stop for whatever still moves when its input goes away, and the keyboard
-    // as one more input; both live and die with the link they drive.
+    // and game controllers as more inputs; all live and die with the link they drive.
     MotionGuard *motionGuard;
     KeyboardDriver *keyboard;
+    GamepadInput *gamepad;
 };
 
 #endif

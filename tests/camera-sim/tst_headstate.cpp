@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+#include <cmath>
+
 namespace {
 
 DecodedCommand drive(int panSpeed, int tiltSpeed, DecodedCommand::PanDir pan, DecodedCommand::TiltDir tilt)
@@ -31,6 +33,7 @@ private slots:
     void timedDriveMovesAtTheCommandedSpeed_data();
     void timedDriveMovesAtTheCommandedSpeed();
     void stopHoldsThePosition();
+    void zoomRunsAtItsSpeedWithinItsRange();
     void stopsAtTheMechanicalLimits_data();
     void stopsAtTheMechanicalLimits();
     void presetsStoreAndRecallPositions();
@@ -59,6 +62,29 @@ void TestHeadState::timedDriveMovesAtTheCommandedSpeed_data()
     QTest::newRow("right 24, 0.25 s") << 24 << 1 << 2 << 3 << 250 << 18.0 << 0.0;
     QTest::newRow("left 1, 2 s") << 1 << 20 << 1 << 3 << 2000 << -6.0 << 0.0;
     QTest::newRow("up-right 10/5, 1 s") << 10 << 5 << 2 << 1 << 1000 << 30.0 << 15.0;
+}
+
+void TestHeadState::zoomRunsAtItsSpeedWithinItsRange()
+{
+    const auto zoom = [](const char *hex) { return ViscaCodec::decode(QByteArray::fromHex(hex)); };
+    HeadState head(clock);
+    QCOMPARE(head.position().zoom, 1.0);
+    // Fastest: the whole 1x..12x in 1.5 s, so half of it (in the logarithm) in 0.75 s.
+    head.apply(zoom("8101040727FF"));
+    head.apply(Right); // pan-tilt moving meanwhile does not disturb the zoom
+    now += 750;
+    QVERIFY(qAbs(head.position().zoom - std::sqrt(12.0)) < 1e-9);
+    now += 5000;
+    QCOMPARE(head.position().zoom, HeadState::ZoomMax);
+    head.apply(zoom("8101040700FF"));
+    head.apply(Stop);
+    QVERIFY(!head.isMoving());
+    // Slowest wide: 12 s for the range; 6 s back from 12x is sqrt(12) again.
+    head.apply(zoom("8101040730FF"));
+    now += 6000;
+    QVERIFY(qAbs(head.position().zoom - std::sqrt(12.0)) < 1e-9);
+    now += 60000;
+    QCOMPARE(head.position().zoom, 1.0);
 }
 
 void TestHeadState::timedDriveMovesAtTheCommandedSpeed()

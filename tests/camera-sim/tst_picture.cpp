@@ -61,30 +61,34 @@ void TestPicture::sceneMovesAgainstThePan_data()
 {
     QTest::addColumn<double>("pan");
     QTest::addColumn<double>("tilt");
-    QTest::newRow("pan right 10") << 10.0 << 0.0;
-    QTest::newRow("pan left 12") << -12.0 << 0.0;
-    QTest::newRow("tilt up 8") << 0.0 << 8.0;
-    QTest::newRow("tilt down 5, pan left 3") << -3.0 << -5.0;
+    QTest::addColumn<double>("zoom");
+    QTest::newRow("pan right 10") << 10.0 << 0.0 << 1.0;
+    QTest::newRow("pan left 12") << -12.0 << 0.0 << 1.0;
+    QTest::newRow("tilt up 8") << 0.0 << 8.0 << 1.0;
+    QTest::newRow("tilt down 5, pan left 3") << -3.0 << -5.0 << 1.0;
+    QTest::newRow("pan right 2, zoomed in 4x") << 2.0 << 0.0 << 4.0;
+    QTest::newRow("tilt up 1, pan left 1, zoomed in 2x") << -1.0 << 1.0 << 2.0;
 }
 
 // Turning the camera right moves what it sees left, tilting up moves it down,
-// by the lens' pixels per degree. Watched on the sun, drawn alone (no overlay
+// by the lens' pixels per degree, which grow with the zoom. Watched on the sun, drawn alone (no overlay
 // to cover it) with the head pointed at it.
 void TestPicture::sceneMovesAgainstThePan()
 {
     QFETCH(double, pan);
     QFETCH(double, tilt);
+    QFETCH(double, zoom);
     const QColor sun = landmarkColour(QStringLiteral("Sun"));
     const auto sunAt = [&](PanTilt head) {
         QImage image(640, 360, QImage::Format_RGB32);
         SceneRenderer::paintWorld(image, head);
         return centroid(image, sun);
     };
-    const PanTilt facing{100, 40};
+    const PanTilt facing{100, 40, zoom};
     const QPointF home = sunAt(facing);
     QVERIFY(qAbs(home.x() - 320) < 1 && qAbs(home.y() - 180) < 1);
-    const QPointF moved = sunAt({facing.pan + pan, facing.tilt + tilt});
-    const double ppd = 640 / SceneRenderer::HorizontalFov;
+    const QPointF moved = sunAt({facing.pan + pan, facing.tilt + tilt, zoom});
+    const double ppd = 640 * zoom / SceneRenderer::HorizontalFov;
     QVERIFY2(qAbs(moved.x() - (home.x() - pan * ppd)) < 1, qPrintable(QString::number(moved.x() - home.x())));
     QVERIFY2(qAbs(moved.y() - (home.y() + tilt * ppd)) < 1, qPrintable(QString::number(moved.y() - home.y())));
 }

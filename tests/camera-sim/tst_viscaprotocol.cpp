@@ -121,6 +121,10 @@ void TestViscaProtocol::decodesTheRemotesMessages_data()
     QTest::newRow("diagonal, other speeds") << bytes("81010601 01140102 FF")
                                             << "pan-tilt drive: down-left, pan speed 1, tilt speed 20";
     QTest::newRow("memory set") << bytes("8101043F 0103FF") << "memory set 3";
+    QTest::newRow("zoom tele, slowest") << bytes("81010407 20FF") << "zoom tele, speed 0";
+    QTest::newRow("zoom wide, fastest") << bytes("81010407 37FF") << "zoom wide, speed 7";
+    QTest::newRow("zoom tele, standard") << bytes("81010407 02FF") << "zoom tele, speed 3";
+    QTest::newRow("zoom stop") << bytes("81010407 00FF") << "zoom stop";
 }
 
 void TestViscaProtocol::decodesTheRemotesMessages()
@@ -145,6 +149,9 @@ void TestViscaProtocol::rejectsMalformedMessages_data()
     QTest::newRow("preset 0x80") << bytes("8101043F 0280FF");
     QTest::newRow("memory action 3") << bytes("8101043F 035FFF");
     QTest::newRow("other menu key") << bytes("81010606 06FF");
+    QTest::newRow("zoom speed 8") << bytes("81010407 28FF");
+    QTest::newRow("zoom direction 4") << bytes("81010407 41FF");
+    QTest::newRow("zoom one byte long") << bytes("81010407 2000FF");
     QTest::newRow("inquiry") << bytes("81090400 FF");
 }
 

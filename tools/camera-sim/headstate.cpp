@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QtGlobal>
+#include <cmath>
 #include <memory>
 
 HeadState::HeadState(Clock clock)
@@ -20,15 +21,29 @@ PanTilt HeadState::position() const
 {
     const double seconds = (clock_() - startTime_) / 1000.0;
     return {qBound(PanMin, start_.pan + panRate_ * seconds, PanMax),
-            qBound(TiltMin, start_.tilt + tiltRate_ * seconds, TiltMax)};
+            qBound(TiltMin, start_.tilt + tiltRate_ * seconds, TiltMax),
+            qBound(1.0, start_.zoom * std::exp(zoomRate_ * seconds), ZoomMax)};
+}
+
+// Pan-tilt and zoom move on their own: a change to one starts the clock afresh
+// from where both are now.
+void HeadState::rebase()
+{
+    start_ = position();
+    startTime_ = clock_();
 }
 
 void HeadState::setMotion(double panRate, double tiltRate)
 {
-    start_ = position();
-    startTime_ = clock_();
+    rebase();
     panRate_ = panRate;
     tiltRate_ = tiltRate;
+}
+
+void HeadState::setZoomRate(double rate)
+{
+    rebase();
+    zoomRate_ = rate;
 }
 
 QString HeadState::apply(const DecodedCommand &command)
@@ -37,6 +52,8 @@ QString HeadState::apply(const DecodedCommand &command)
     switch (command.kind) {
     case Kind::Drive:
         return menu_.isOpen() ? driveMenu(command) : drive(command);
+    case Kind::Zoom:
+        return zoom(command);
     case Kind::MemoryReset:
         presets_.remove(command.preset);
         return {};
@@ -67,6 +84,15 @@ QString HeadState::drive(const DecodedCommand &c)
     return QStringLiteral("from pan %1, tilt %2").arg(from.pan, 0, 'f', 1).arg(from.tilt, 0, 'f', 1);
 }
 
+QString HeadState::zoom(const DecodedCommand &c)
+{
+    const double sign = c.zoomDir == DecodedCommand::Tele ? 1 : c.zoomDir == DecodedCommand::Wide ? -1 : 0;
+    const double wholeRange = WholeZoomSecondsAtSpeed0 / (c.zoomSpeed + 1);
+    setZoomRate(sign * std::log(ZoomMax) / wholeRange);
+    const QString note = sign == 0 ? QStringLiteral("held at zoom %1x") : QStringLiteral("from zoom %1x");
+    return note.arg(start_.zoom, 0, 'f', 1);
+}
+
 // While the menu is up the joystick drives the menu, not the head: up/down move
 // the cursor, left/right change the setting under it.
 QString HeadState::driveMenu(const DecodedCommand &c)
@@ -94,6 +120,7 @@ QString HeadState::recall(int preset)
     if (!presets_.contains(preset))
         return QStringLiteral("preset not set");
     setMotion(0, 0);
+    zoomRate_ = 0;
     start_ = presets_.value(preset);
     return QStringLiteral("moved to ") + where();
 }

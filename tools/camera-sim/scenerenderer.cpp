@@ -44,8 +44,8 @@ void paintStatus(QImage &image, const PanTilt &head)
     font.setPixelSize(14);
     font.setBold(true);
     p.setFont(font);
-    const QString text = QStringLiteral("PAN %1\u00B0  TILT %2\u00B0")
-                             .arg(head.pan, 6, 'f', 1).arg(head.tilt, 6, 'f', 1);
+    const QString text = QStringLiteral("PAN %1\u00B0  TILT %2\u00B0  ZOOM %3x")
+                             .arg(head.pan, 6, 'f', 1).arg(head.tilt, 6, 'f', 1).arg(head.zoom, 4, 'f', 1);
     const QRectF band(0, image.height() - 24, image.width(), 24);
     p.fillRect(band, QColor(0, 0, 0, 140));
     p.drawText(band.adjusted(10, 0, -10, 0), Qt::AlignVCenter | Qt::AlignLeft, text);

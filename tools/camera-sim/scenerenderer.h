@@ -12,7 +12,7 @@ struct PanTilt;
 // status overlay, and the on-screen menu over it while that is open.
 namespace SceneRenderer {
 
-constexpr double HorizontalFov = 60; // degrees across the picture
+constexpr double HorizontalFov = 60; // degrees across the picture, zoomed out
 
 struct Landmark
 {

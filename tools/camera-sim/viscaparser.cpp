@@ -52,6 +52,28 @@ DecodedCommand decodeMemory(DecodedCommand command)
     return command;
 }
 
+// 00 stop; 02 / 03 tele / wide at the standard speed; 2p / 3p at speed p.
+DecodedCommand decodeZoom(DecodedCommand command)
+{
+    const QByteArray &m = command.bytes;
+    const int zz = byteAt(m, 4), high = zz >> 4, low = zz & 0x0F;
+    if (m.size() != 6)
+        return command;
+    if (zz == 0x00) {
+        command.zoomDir = DecodedCommand::ZoomStop;
+    } else if (zz == 0x02 || zz == 0x03) {
+        command.zoomDir = DecodedCommand::ZoomDir(zz);
+        command.zoomSpeed = ViscaCodec::StandardZoomSpeed;
+    } else if ((high == 2 || high == 3) && low <= ViscaCodec::MaxZoomSpeed) {
+        command.zoomDir = DecodedCommand::ZoomDir(high);
+        command.zoomSpeed = low;
+    } else {
+        return command;
+    }
+    command.kind = DecodedCommand::Kind::Zoom;
+    return command;
+}
+
 QString direction(const DecodedCommand &c)
 {
     QString tilt = c.tiltDir == DecodedCommand::Up ? QStringLiteral("up")
@@ -75,6 +97,8 @@ DecodedCommand decode(const QByteArray &message)
         return command;
     if (startsWith(message, {0x81, 0x01, 0x06, 0x01}) && message.size() >= 8)
         return decodeDrive(command);
+    if (startsWith(message, {0x81, 0x01, 0x04, 0x07}) && message.size() >= 6)
+        return decodeZoom(command);
     if (startsWith(message, {0x81, 0x01, 0x04, 0x3F}) && message.size() >= 6)
         return decodeMemory(command);
     if (message.size() == 6 && startsWith(message, {0x81, 0x01, 0x06, 0x06})) {
@@ -95,6 +119,12 @@ QString describe(const DecodedCommand &c)
             return QStringLiteral("pan-tilt stop");
         return QStringLiteral("pan-tilt drive: %1, pan speed %2, tilt speed %3")
             .arg(direction(c)).arg(c.panSpeed).arg(c.tiltSpeed);
+    case Kind::Zoom:
+        if (c.zoomDir == DecodedCommand::ZoomStop)
+            return QStringLiteral("zoom stop");
+        return QStringLiteral("zoom %1, speed %2")
+            .arg(c.zoomDir == DecodedCommand::Tele ? QStringLiteral("tele") : QStringLiteral("wide"))
+            .arg(c.zoomSpeed);
     case Kind::MemoryReset:
         return QStringLiteral("memory reset %1").arg(c.preset);
     case Kind::MemorySet:

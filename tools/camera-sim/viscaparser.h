@@ -9,6 +9,7 @@ struct DecodedCommand
 {
     enum class Kind {
         Drive,        // 81 01 06 01 VV WW XX YY FF
+        Zoom,         // 81 01 04 07 ZZ FF
         MemoryReset,  // 81 01 04 3F 00 pp FF
         MemorySet,    // 81 01 04 3F 01 pp FF
         MemoryRecall, // 81 01 04 3F 02 pp FF
@@ -19,12 +20,17 @@ struct DecodedCommand
     // Wire values of the drive's direction bytes.
     enum PanDir { Left = 1, Right = 2, PanStop = 3 };
     enum TiltDir { Up = 1, Down = 2, TiltStop = 3 };
+    // The zoom byte's high digit: 0 stop, 2 tele (in), 3 wide (out); the low one
+    // the speed, 0..7 (02 and 03 are the standard speed).
+    enum ZoomDir { ZoomStop = 0, Tele = 2, Wide = 3 };
 
     Kind kind = Kind::Unknown;
     int panSpeed = 0;  // 0x01..0x18
     int tiltSpeed = 0; // 0x01..0x14
     PanDir panDir = PanStop;
     TiltDir tiltDir = TiltStop;
+    ZoomDir zoomDir = ZoomStop;
+    int zoomSpeed = 0; // 0..7
     int preset = 0;    // 0x00..0x7F
     QByteArray bytes;  // the message as received
 
@@ -35,6 +41,8 @@ namespace ViscaCodec {
 
 constexpr int MaxPanSpeed = 0x18;
 constexpr int MaxTiltSpeed = 0x14;
+constexpr int MaxZoomSpeed = 7;
+constexpr int StandardZoomSpeed = 3;
 constexpr int MaxPreset = 0x7F;
 // The preset whose recall opens and closes the on-screen menu.
 constexpr int OsdMenuPreset = 0x5F;

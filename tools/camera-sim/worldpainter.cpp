@@ -110,7 +110,8 @@ void paintLabels(QPainter &p, const QTransform &toScreen)
 
 void paintWorld(QImage &image, const PanTilt &head)
 {
-    const double ppd = image.width() / HorizontalFov; // pixels per degree
+    // Pixels per degree: zooming in narrows the lens's field of view.
+    const double ppd = image.width() * head.zoom / HorizontalFov;
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     paintSkyAndGround(p, image, head, ppd);
