@@ -46,7 +46,8 @@ class PluginHostileTest : public QObject {
         if (endsByItself) {
             QVERIFY2(preview.waitForEnd(kSelfEndMs), qPrintable(preview.log()));
         } else {
-            QTRY_VERIFY_WITH_TIMEOUT(server.bytesSent() >= kFloodBytes, 10000);
+            // Generous: on a loaded machine the flood can take a while to get out.
+            QTRY_VERIFY_WITH_TIMEOUT(server.bytesSent() >= kFloodBytes, 30000);
         }
         const qint64 stopMs = preview.stopAndMeasureMs();
         *growth = residentBytes() - before;
