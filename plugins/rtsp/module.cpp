@@ -3,6 +3,7 @@
 // elementary streams go to libVLC's own decoders.
 
 #include "es_format_from_stream.h"
+#include "host_lookup.h"
 #include "rtsp_connection.h"
 #include "stream_clock.h"
 #include "without_credentials.h"
@@ -10,6 +11,7 @@
 #include <vlc_common.h>
 #include <vlc_demux.h>
 #include <vlc_interrupt.h>
+#include <vlc_network.h>
 #include <vlc_plugin.h>
 
 #include <cstring>
@@ -132,7 +134,16 @@ void forwardPacket(demux_t *demux, demux_sys_t &sys, const AVPacket &packet)
 // minutes; a Demux that fails just ends the input.
 int connectSession(demux_t *demux, demux_sys_t &sys)
 {
-    const int result = sys.connection.open(sys.url, sys.timeoutUs);
+    const HostLookup lookup = lookUpHost(sys.url);
+    if (lookup.result == HostLookup::Result::Interrupted)
+        return VLC_DEMUXER_EOF;
+    if (lookup.result == HostLookup::Result::Failed) {
+        msg_Err(demux, "cannot resolve rtsp://%s: %s", withoutCredentials(demux->psz_location).c_str(),
+                gai_strerror(lookup.error));
+        return VLC_DEMUXER_EGENERIC;
+    }
+    msg_Dbg(demux, "camera at %s", lookup.address.c_str());
+    const int result = sys.connection.open(lookup.url, sys.timeoutUs);
     // Stopped while connecting; libavformat may then report a reply cut short.
     if (result == AVERROR_EXIT || vlc_killed())
         return VLC_DEMUXER_EOF;

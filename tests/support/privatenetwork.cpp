@@ -1,5 +1,6 @@
 #include "privatenetwork.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -9,6 +10,7 @@
 #include <net/if.h>
 #include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -70,7 +72,50 @@ QString tableWith(const QString &rules)
         .arg(tableName, rules);
 }
 
+QString errnoText(const char *call)
+{
+    return QStringLiteral("%1: %2").arg(QLatin1String(call), QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+// Puts a file with `content` over `target`, for this mount namespace only. The
+// mount holds the file open, so it is unlinked at once.
+QString overlayFile(const char *target, const QByteArray &content)
+{
+    char source[] = "/tmp/halvorine-overlay-XXXXXX";
+    const int fd = ::mkstemp(source);
+    if (fd < 0)
+        return errnoText("mkstemp");
+    const bool written = ::write(fd, content.constData(), content.size()) == content.size();
+    ::close(fd);
+    const bool mounted = written && ::mount(source, target, nullptr, MS_BIND, nullptr) == 0;
+    const QString error = written ? errnoText("bind mount") : errnoText("write");
+    ::unlink(source);
+    return mounted ? QString() : error;
+}
+
 } // namespace
+
+QString enterWithNames(const QString &nameServer, const QString &hostsLines)
+{
+    if (::geteuid() != 0)
+        return QStringLiteral("private network and mount namespaces need root");
+    if (::unshare(CLONE_NEWNET | CLONE_NEWNS) != 0)
+        return errnoText("unshare(CLONE_NEWNET | CLONE_NEWNS)");
+    // Else the bind mounts below would propagate to the machine's namespace.
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return errnoText("making / private");
+    QString error;
+    if (!bringLoopbackUp(&error))
+        return error;
+    // Long tries: a query to a silent server holds getaddrinfo() for a minute.
+    error = overlayFile("/etc/resolv.conf",
+                        QStringLiteral("nameserver %1\noptions timeout:30 attempts:2\n").arg(nameServer).toUtf8());
+    if (!error.isEmpty())
+        return error;
+    QFile hosts(QStringLiteral("/etc/hosts"));
+    const QByteArray machineHosts = hosts.open(QIODevice::ReadOnly) ? hosts.readAll() : QByteArray();
+    return overlayFile("/etc/hosts", hostsLines.toUtf8() + '\n' + machineHosts);
+}
 
 QString enter()
 {

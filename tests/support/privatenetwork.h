@@ -14,6 +14,11 @@ namespace PrivateNetwork {
 // Returns an empty string on success, else why it is not available.
 QString enter();
 
+// Like enter(), without nftables, and in a mount namespace of its own as well, in
+// which /etc/resolv.conf names `nameServer` alone and /etc/hosts holds `hostsLines`
+// (the test's own names first, then the machine's). Call it first thing in main().
+QString enterWithNames(const QString &nameServer, const QString &hostsLines);
+
 // Drops every packet to or from the address, in both directions.
 bool dropAddress(const QString &address, QString *error);
 // Lets every packet through again.
