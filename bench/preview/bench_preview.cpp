@@ -152,12 +152,8 @@ void report(const PreviewTimes &times, int runs, const QString &out)
 // Leaves a row that says why there is no figure; a skip (not root) is no failure.
 int notMeasured(const QString &out, const QString &why, int exitCode = 1)
 {
-    ResultFile result(QStringLiteral("preview"));
-    result.addRow({QStringLiteral("Preview click → colour bars visible in player"), QStringLiteral("not measured"),
-                   QString(), QString(), why});
-    result.write(out);
-    std::fprintf(stderr, "bench_preview: %s\n", qPrintable(why));
-    return exitCode;
+    return reportNotMeasured(QStringLiteral("preview"), QStringLiteral("Preview click → colour bars visible in player"),
+                             why, out, exitCode);
 }
 
 } // namespace
@@ -180,16 +176,13 @@ int main(int argc, char **argv)
     LoopbackPeer::Options peerOptions;
     peerOptions.address = cameraAddress.toStdString();
     LoopbackPeer peer(peerOptions);
-    std::string peerError;
-    if (!peer.start(peerError))
-        return notMeasured(out, QStringLiteral("failed: peer: ") + QString::fromStdString(peerError));
-    peer.setArrivalHook(RemoteDriver::eventLoopWaker());
     TestServer server(cameraAddress);
     QString serverError;
     if (!server.start(QCoreApplication::applicationDirPath() + QStringLiteral("/rtsp-test-server"), serverError))
         return notMeasured(out, QStringLiteral("failed: rtsp-test-server: ") + serverError);
-    if (!driver.connectTo(cameraAddress, peer, 10000))
-        return notMeasured(out, QStringLiteral("failed: the remote did not connect to its peer"));
+    const QString notConnected = driver.connectToStartedPeer(peer, cameraAddress, 10000);
+    if (!notConnected.isEmpty())
+        return notMeasured(out, QStringLiteral("failed: ") + notConnected);
 
     PreviewTimes times;
     if (!measure(driver, watcher, server.url(), runs, times))
