@@ -6,7 +6,7 @@
 // picture is on the screen.
 #include "framewatcher.h"
 #include "peerplayer.h"
-#include "testserver.h"
+#include "rtsp_test_server.h"
 
 #include "benchhome.h"
 #include "benchoptions.h"
@@ -76,12 +76,11 @@ std::vector<Cost> measureStream(RemoteDriver &driver, FrameWatcher &watcher, con
                                 const CvlcHome &cvlc, QStringList &failures)
 {
     std::vector<Cost> costs;
-    TestServer server(cameraAddress, {"--codec", codec, "--keyframe-interval", "1", "--width", "1920", "--height",
+    RtspTestServer server(cameraAddress, {"--codec", codec, "--keyframe-interval", "1", "--width", "1920", "--height",
                                       "1080", "--fps", "30"});
-    QString error;
     const QString bin = QCoreApplication::applicationDirPath();
-    if (!server.start(bin + QStringLiteral("/rtsp-test-server"), error)) {
-        failures << codec + QStringLiteral(": rtsp-test-server: ") + error;
+    if (server.start() != RtspTestServer::Start::Ready) {
+        failures << codec + QStringLiteral(": ") + server.diagnostics();
         return costs;
     }
     driver.window()->show();
@@ -105,6 +104,7 @@ std::vector<Cost> measureStream(RemoteDriver &driver, FrameWatcher &watcher, con
     };
     for (const PlayerCommand &command : peers) {
         PeerPlayer peer(command.name, command.program, command.arguments, command.environment);
+        QString error;
         if (!peer.start(error)) {
             failures << codec + QStringLiteral(": ") + error;
             continue;

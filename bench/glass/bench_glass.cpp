@@ -10,7 +10,7 @@
 // libVLC's own player (cvlc) with --network-caching=300 and the program's RTSP module.
 #include "peerplayer.h"
 #include "stampwatcher.h"
-#include "testserver.h"
+#include "rtsp_test_server.h"
 
 #include "benchhome.h"
 #include "benchoptions.h"
@@ -208,12 +208,12 @@ public:
     std::vector<Run> measureAll(const Stream &stream, double seconds, bool allPeers, QStringList &failures)
     {
         std::vector<Run> runs;
-        TestServer server(cameraAddress, stream.serverOptions());
-        QString error;
-        if (!server.start(binDirectory + QStringLiteral("/rtsp-test-server"), error)) {
-            failures << stream.label() + QStringLiteral(": rtsp-test-server: ") + error;
+        RtspTestServer server(cameraAddress, stream.serverOptions());
+        if (server.start() != RtspTestServer::Start::Ready) {
+            failures << stream.label() + QStringLiteral(": ") + server.diagnostics();
             return runs;
         }
+        QString error;
         const QString url = server.url();
         const std::vector<std::pair<PlayerCommand, bool>> peers{
             // (command, caches 300 ms as the remote does)

@@ -3,7 +3,7 @@
 // FFmpeg's wall time to its first decoded frame of the same stream. Also the remote's
 // resident memory before the preview and while it plays. Needs root (port 554).
 #include "framewatcher.h"
-#include "testserver.h"
+#include "rtsp_test_server.h"
 
 #include "benchhome.h"
 #include "benchoptions.h"
@@ -176,10 +176,9 @@ int main(int argc, char **argv)
     LoopbackPeer::Options peerOptions;
     peerOptions.address = cameraAddress.toStdString();
     LoopbackPeer peer(peerOptions);
-    TestServer server(cameraAddress);
-    QString serverError;
-    if (!server.start(QCoreApplication::applicationDirPath() + QStringLiteral("/rtsp-test-server"), serverError))
-        return notMeasured(out, QStringLiteral("failed: rtsp-test-server: ") + serverError);
+    RtspTestServer server(cameraAddress);
+    if (server.start() != RtspTestServer::Start::Ready)
+        return notMeasured(out, QStringLiteral("failed: ") + server.diagnostics());
     const QString notConnected = driver.connectToStartedPeer(peer, cameraAddress, 10000);
     if (!notConnected.isEmpty())
         return notMeasured(out, QStringLiteral("failed: ") + notConnected);

@@ -2,7 +2,7 @@
 // from the screen as the same time, whatever the scaling and levels, and a read taken
 // half way between two frames must never give a third time.
 #include "framestamp.h"
-#include "rtspserverprocess.h"
+#include "starttestserver.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -123,9 +123,8 @@ private slots:
         const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
         if (ffmpeg.isEmpty())
             QSKIP("ffmpeg is not installed");
-        RtspServerProcess server(QStringLiteral(HALVORINE_RTSP_SERVER),
-                                 {"--address", "127.0.0.50", "--port", "8554", "--stamp", "--fps", "25"});
-        QVERIFY2(server.waitUntilReady(), qPrintable(server.errorOutput()));
+        RtspTestServer server(QStringLiteral("127.0.0.50"), {"--stamp", "--fps", "25"}, 8554);
+        START_TEST_SERVER(server);
         QProcess decoder;
         decoder.start(ffmpeg, {"-loglevel", "error", "-rtsp_transport", "tcp", "-i", "rtsp://127.0.0.50:8554/1",
                                "-frames:v", "25", "-f", "rawvideo", "-pix_fmt", "gray", "-"});

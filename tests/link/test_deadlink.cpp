@@ -8,7 +8,7 @@
 #include "modalcatcher.h"
 #include "privatenetwork.h"
 #include "recordingpeer.h"
-#include "rtspserverprocess.h"
+#include "starttestserver.h"
 #include "screengrab.h"
 #include "testenvironment.h"
 #include "ui/previewdlg.h"
@@ -147,10 +147,8 @@ private slots:
 
     void previewOfAVanishedCameraStopsWithTheLink()
     {
-        RtspServerProcess server(QStringLiteral(HALVORINE_RTSP_SERVER),
-                                 {"--address", cameraAddress, "--port", "554", "--codec", "h264",
-                                  "--keyframe-interval", "1"});
-        QVERIFY2(server.waitUntilReady(), qPrintable(server.errorOutput()));
+        RtspTestServer server(cameraAddress, {"--codec", "h264", "--keyframe-interval", "1"});
+        START_TEST_SERVER(server);
         QVERIFY(connectTo(cameraAddress));
         QTest::mouseClick(button("previewBtn"), Qt::LeftButton);
         auto *player = dialog->findChild<QFrame *>(QStringLiteral("player"));

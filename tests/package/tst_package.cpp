@@ -4,7 +4,7 @@
 // builds on one machine take turns through a lock file in /tmp, the one folder sure
 // to be there even in a container (each build removes the package again).
 #include "recordingpeer.h"
-#include "rtspserverprocess.h"
+#include "starttestserver.h"
 #include "xsession.h"
 
 #include <QDir>
@@ -140,9 +140,8 @@ private slots:
     void menuCommandShowsTheWindowAndPlaysThePreview()
     {
         QVERIFY(installed());
-        RtspServerProcess server(QStringLiteral(HALVORINE_RTSP_SERVER),
-                                 {"--address", cameraAddress, "--port", "554", "--codec", "h264", "--keyframe-interval", "1"});
-        QVERIFY2(server.waitUntilReady(), qPrintable(server.errorOutput()));
+        RtspTestServer server(cameraAddress, {"--codec", "h264", "--keyframe-interval", "1"});
+        START_TEST_SERVER(server);
         RecordingPeer camera(QHostAddress(cameraAddress), 5678);
         QVERIFY2(camera.isListening(), qPrintable(camera.errorString()));
 
@@ -183,7 +182,7 @@ private slots:
 
         const unsigned long preview = XSession::waitForWindow(QStringLiteral("Preview"));
         QVERIFY2(preview != 0, "the preview window was not mapped");
-        QVERIFY(server.waitForLine(QStringLiteral("playing")));
+        QVERIFY(server.waitForEvent(QStringLiteral("playing"), 10000));
         QTRY_VERIFY_WITH_TIMEOUT(showsColourBars(preview), 15000);
         QVERIFY2(mapsModule(), "the stream did not go through the installed module");
         QVERIFY(!messageBoxShown());

@@ -1,7 +1,7 @@
 // Camera audio (AAC or G.711) beside the video reaches libVLC's decoders,
 // and does not stop the picture.
 
-#include "test_server.h"
+#include "starttestserver.h"
 #include "vlc_preview.h"
 
 #include <QtTest>
@@ -27,7 +27,7 @@ private slots:
     void playsAudioAndVideo()
     {
         QFETCH(QString, audio);
-        TestServer server(kAddress);
+        RtspTestServer server(kAddress, VlcPreview::serverStream());
         START_TEST_SERVER(server, {"--audio", audio});
         VlcPreview preview;
         preview.play(kUrl);

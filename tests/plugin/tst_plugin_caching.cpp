@@ -1,7 +1,7 @@
 // The media's network-caching option is the delay libVLC buffers before it
 // plays on: the plugin reports it as the input's PTS delay.
 
-#include "test_server.h"
+#include "starttestserver.h"
 #include "vlc_preview.h"
 
 #include <QtTest>
@@ -31,7 +31,7 @@ class PluginCachingTest : public QObject {
 private slots:
     void networkCachingDelaysPlayback()
     {
-        TestServer server(kAddress);
+        RtspTestServer server(kAddress, VlcPreview::serverStream());
         START_TEST_SERVER(server);
         const qint64 shortCaching = msUntilFrame(100);
         const qint64 longCaching = msUntilFrame(1500);

@@ -1,7 +1,7 @@
 // The plugin plays each video codec a camera may send, from the first frame on.
 
 #include "colour_bars.h"
-#include "test_server.h"
+#include "starttestserver.h"
 #include "vlc_preview.h"
 
 #include <QtTest>
@@ -31,7 +31,7 @@ private slots:
     void showsColourBars()
     {
         QFETCH(QString, codec);
-        TestServer server(kAddress);
+        RtspTestServer server(kAddress, VlcPreview::serverStream());
         START_TEST_SERVER(server, {"--codec", codec});
         VlcPreview preview;
         preview.play(kUrl);
@@ -53,7 +53,7 @@ private slots:
     // camera's do when its encoder restarts. The picture must go on.
     void keepsPlayingWhenTimestampsRestart()
     {
-        TestServer server(kAddress);
+        RtspTestServer server(kAddress, VlcPreview::serverStream());
         START_TEST_SERVER(server, {"--shared"});
         VlcPreview first;
         first.play(kUrl);

@@ -1,7 +1,7 @@
 // Whatever the server does, the input ends by itself or on Stop, and Stop
 // never waits on the network: the program calls it from its UI thread.
 
-#include "test_server.h"
+#include "starttestserver.h"
 #include "vlc_preview.h"
 
 #include <QSignalSpy>
@@ -40,7 +40,7 @@ private slots:
 
     void unknownPathEndsInput()
     {
-        TestServer server(kAddress);
+        RtspTestServer server(kAddress, VlcPreview::serverStream());
         START_TEST_SERVER(server, {"--mount", "/2"});
         VlcPreview preview;
         preview.play(kUrl);
@@ -51,7 +51,7 @@ private slots:
 
     void serverDyingMidStreamEndsInput()
     {
-        TestServer server(kAddress);
+        RtspTestServer server(kAddress, VlcPreview::serverStream());
         START_TEST_SERVER(server);
         VlcPreview preview;
         preview.play(kUrl);
@@ -63,7 +63,7 @@ private slots:
 
     void stopWhilePlayingEndsSession()
     {
-        TestServer server(kAddress);
+        RtspTestServer server(kAddress, VlcPreview::serverStream());
         START_TEST_SERVER(server);
         VlcPreview preview;
         preview.play(kUrl);
@@ -76,7 +76,7 @@ private slots:
     // plugin's socket timeout (here 1 s instead of 5) ends the input.
     void serverFallingSilentEndsInput()
     {
-        TestServer server(kAddress);
+        RtspTestServer server(kAddress, VlcPreview::serverStream());
         START_TEST_SERVER(server);
         VlcPreview preview({QStringLiteral(":halvorine-rtsp-timeout=1")});
         preview.play(kUrl);
@@ -91,7 +91,7 @@ private slots:
 
     void stopWhileServerIsSilent()
     {
-        TestServer server(kAddress);
+        RtspTestServer server(kAddress, VlcPreview::serverStream());
         START_TEST_SERVER(server);
         VlcPreview preview;
         preview.play(kUrl);

@@ -3,7 +3,7 @@
 // thread, and at every preview start).
 
 #include "privatenetwork.h"
-#include "test_server.h"
+#include "starttestserver.h"
 #include "vlc_preview.h"
 
 #include <QSignalSpy>
@@ -33,7 +33,7 @@ private slots:
 
     void hostNameReachesCamera()
     {
-        TestServer server(kCameraAddress);
+        RtspTestServer server(kCameraAddress, VlcPreview::serverStream());
         START_TEST_SERVER(server);
         VlcPreview preview;
         preview.play(QStringLiteral("rtsp://%1/1").arg(kKnownName));

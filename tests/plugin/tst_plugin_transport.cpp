@@ -1,7 +1,7 @@
 // How RTP travels: interleaved on the RTSP connection where the server allows
 // it, over UDP from a server that refuses that (as some cameras do).
 
-#include "test_server.h"
+#include "starttestserver.h"
 #include "vlc_preview.h"
 
 #include <QtTest>
@@ -29,7 +29,7 @@ private slots:
     {
         QFETCH(QString, allowed);
         QFETCH(QString, used);
-        TestServer server(kAddress);
+        RtspTestServer server(kAddress, VlcPreview::serverStream());
         START_TEST_SERVER(server, {"--transport", allowed});
         VlcPreview preview;
         preview.play(kUrl);

@@ -26,6 +26,12 @@ qint64 nowNs()
 
 } // namespace
 
+QStringList VlcPreview::serverStream()
+{
+    return {QStringLiteral("--width"), QString::number(kWidth), QStringLiteral("--height"), QString::number(kHeight),
+            QStringLiteral("--motion")};
+}
+
 VlcPreview::VlcPreview(const QStringList &mediaOptions)
     : mediaOptions_(mediaOptions)
     , pixels_(kBytesPerLine * kHeight)

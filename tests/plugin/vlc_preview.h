@@ -18,6 +18,10 @@ public:
     static constexpr int kWidth = 320;
     static constexpr int kHeight = 240;
 
+    // rtsp-test-server's options for the picture these players are made for: the
+    // size above, and moving, so that every frame is a distinct picture.
+    static QStringList serverStream();
+
     explicit VlcPreview(const QStringList &mediaOptions = {});
     ~VlcPreview();
 

@@ -4,7 +4,7 @@
 #include "apptestmain.h"
 #include "modalcatcher.h"
 #include "recordingpeer.h"
-#include "rtspserverprocess.h"
+#include "starttestserver.h"
 #include "screengrab.h"
 #include "ui/previewdlg.h"
 
@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -32,7 +33,7 @@ class TestPreviewLive : public QObject
     QMainWindow *window = nullptr;
     PreviewDlg *dialog = nullptr;
     QFrame *player = nullptr;
-    RtspServerProcess *server = nullptr;
+    std::unique_ptr<RtspTestServer> server;
     RecordingPeer *camera = nullptr;
     ModalCatcher *boxes = nullptr;
 
@@ -50,10 +51,10 @@ class TestPreviewLive : public QObject
             QTest::mouseClick(button("connectBtn"), Qt::LeftButton);
         QCOMPARE(connectText(), QStringLiteral("Connect"));
     }
-    int sessionsEnded() { return server->countLines(QStringLiteral("client-closed")); }
+    int sessionsEnded() { return server->count(QStringLiteral("client-closed")); }
     int openSessions()
     {
-        return server->countLines(QStringLiteral("client-connected")) - server->countLines(QStringLiteral("client-closed"));
+        return server->count(QStringLiteral("client-connected")) - server->count(QStringLiteral("client-closed"));
     }
     // Each start opens the stream twice, the second replacing the first; wait until the
     // server has seen the first one go, so that only the live session is left.
@@ -72,15 +73,8 @@ private slots:
         player = dialog->findChild<QFrame *>(QStringLiteral("player"));
         boxes = new ModalCatcher(this);
 
-        server = new RtspServerProcess(QStringLiteral(HALVORINE_RTSP_SERVER),
-                                       {"--address", cameraAddress, "--port", "554", "--codec", "h264",
-                                        "--keyframe-interval", "1"},
-                                       this);
-        if (!server->waitUntilReady()) {
-            if (server->exitCode() == 2 && geteuid() != 0)
-                QSKIP("port 554 needs root (or CAP_NET_BIND_SERVICE); the stream URL carries no port");
-            QFAIL(qPrintable("the RTSP server did not start: " + server->errorOutput()));
-        }
+        server = std::make_unique<RtspTestServer>(cameraAddress, QStringList{"--codec", "h264", "--keyframe-interval", "1"});
+        START_TEST_SERVER(*server);
         camera = new RecordingPeer(QHostAddress(cameraAddress), 5678, this);
         QVERIFY(camera->isListening());
         window->move(0, 0);
@@ -138,14 +132,14 @@ private slots:
         waitForTheLiveSessionOnly();
         int ended = sessionsEnded();
         QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("StopBtn")), Qt::LeftButton);
-        QVERIFY(server->waitForLine(QStringLiteral("client-closed"), ended));
+        QVERIFY(server->waitForEvents(QStringLiteral("client-closed"), ended + 1, 10000));
         QTRY_VERIFY_WITH_TIMEOUT(isBlack(player), 5000);
 
         QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("playBtn")), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(showsColourBars(player), 10000);
         ended = sessionsEnded();
         QVERIFY(dialog->close());
-        QVERIFY(server->waitForLine(QStringLiteral("client-closed"), ended));
+        QVERIFY(server->waitForEvents(QStringLiteral("client-closed"), ended + 1, 10000));
     }
 
     void disconnectingStopsAVisibleDialogOnly()
@@ -155,7 +149,7 @@ private slots:
         waitForTheLiveSessionOnly();
         int ended = sessionsEnded();
         disconnectCamera();
-        QVERIFY(server->waitForLine(QStringLiteral("client-closed"), ended));
+        QVERIFY(server->waitForEvents(QStringLiteral("client-closed"), ended + 1, 10000));
 
         // Hidden with Escape, the stream goes on unseen and a disconnect leaves it alone.
         connectCamera();
@@ -164,7 +158,7 @@ private slots:
         QTRY_VERIFY(!dialog->isVisible());
         ended = sessionsEnded();
         disconnectCamera();
-        QVERIFY(!server->waitForLine(QStringLiteral("client-closed"), ended, 1500));
+        QVERIFY(!server->waitForEvents(QStringLiteral("client-closed"), ended + 1, 1500));
         QCOMPARE(openSessions(), 1);
     }
 };
