@@ -2,6 +2,7 @@
 # Runs every benchmark once against an already built tree, each bench binary under an
 # X server of its own, then prints one table and writes BUILD/bench/results.json.
 # Usage: bench/run-all.sh [BUILD_DIR]   (bench/run builds first, then calls this)
+# SOAK_MINUTES (default 30) sets how long the soak bench plays its preview.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build}" && pwd)
@@ -16,13 +17,14 @@ names=()
 
 # run_bench NAME BINARY [ARGS...]: one bench binary; its libVLC and Qt chatter goes to
 # a log, its one summary line to the terminal. A bench that fails leaves no result
-# file and shows as "failed" in the table; the others still run.
+# file and shows as "failed" in the table; the others still run. BENCH_TIMEOUT (s)
+# bounds one binary's run, 900 unless set.
 run_bench() {
     local name=$1
     shift
     names+=("$name")
     echo "bench: $name ..."
-    if ! timeout 900 "$with_xvfb" "$bin/$1" "${@:2}" --out "$out" >"$out/logs/$name.out" 2>"$out/logs/$name.err"; then
+    if ! timeout "${BENCH_TIMEOUT:-900}" "$with_xvfb" "$bin/$1" "${@:2}" --out "$out" >"$out/logs/$name.out" 2>"$out/logs/$name.err"; then
         echo "bench: $name failed, see $out/logs/$name.err"
     fi
     cat "$out/logs/$name.out"
@@ -39,6 +41,10 @@ for cameras in 10 100 1000 10000; do
 done
 run_bench memory bench_memory --cycles 10000
 run_bench gamepad bench_gamepad --pairs 200 --idle-seconds 10
+# Last, as it is the long one: its warm-up and cycles take about 10 minutes more.
+soak_minutes=${SOAK_MINUTES:-30}
+BENCH_TIMEOUT=$((soak_minutes * 60 + 1800)) run_bench soak bench_soak --minutes "$soak_minutes" \
+    --play-stop-cycles 1000 --snap-cycles 1000
 
 echo
 "$bin/bench_report" "$out" "$load_before" "${names[@]}"

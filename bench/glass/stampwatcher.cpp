@@ -7,6 +7,7 @@
 #include <X11/Xutil.h>
 
 #include <chrono>
+#include <unistd.h>
 
 namespace {
 
@@ -60,13 +61,23 @@ std::vector<ShownFrame> StampWatcher::stop()
         stopping.store(true, std::memory_order_release);
         thread.join();
     }
+    readerThreadId.store(0, std::memory_order_release);
     std::lock_guard<std::mutex> lock(mutex);
     return frames;
+}
+
+std::vector<ShownFrame> StampWatcher::takeFrames()
+{
+    std::vector<ShownFrame> taken;
+    std::lock_guard<std::mutex> lock(mutex);
+    taken.swap(frames);
+    return taken;
 }
 
 void StampWatcher::watch(void *opaqueDisplay, int x, int y, int width, int intervalMicros)
 {
     auto *display = static_cast<Display *>(opaqueDisplay);
+    readerThreadId.store(static_cast<long>(gettid()), std::memory_order_release);
     std::vector<std::uint8_t> luma(static_cast<std::size_t>(width));
     std::uint32_t last = 0;
     bool any = false;
@@ -90,7 +101,7 @@ void StampWatcher::watch(void *opaqueDisplay, int x, int y, int width, int inter
                 const std::int64_t captured = FrameStamp::unwrap(value, now / 1000000) * 1000000;
                 std::lock_guard<std::mutex> lock(mutex);
                 frames.push_back({now, captured});
-                seen.store(frames.size(), std::memory_order_release);
+                seen.fetch_add(1, std::memory_order_acq_rel);
             }
         }
         std::this_thread::sleep_for(std::chrono::microseconds(intervalMicros));

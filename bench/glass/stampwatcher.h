@@ -32,6 +32,11 @@ public:
     // Stops reading; what was seen since start().
     std::vector<ShownFrame> stop();
     std::size_t framesSoFar() const { return seen.load(std::memory_order_acquire); }
+    // Hands over what was seen since start() or the last call and goes on reading: a
+    // long watch keeps no growing list of its own.
+    std::vector<ShownFrame> takeFrames();
+    // The reading thread's id (for its CPU time in /proc), 0 while none runs.
+    long threadId() const { return readerThreadId.load(std::memory_order_acquire); }
 
 private:
     void watch(void *display, int x, int y, int width, int intervalMicros);
@@ -39,6 +44,7 @@ private:
     std::thread thread;
     std::atomic<bool> stopping {false};
     std::atomic<std::size_t> seen {0};
+    std::atomic<long> readerThreadId {0};
     std::mutex mutex;
     std::vector<ShownFrame> frames;
 };

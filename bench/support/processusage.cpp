@@ -7,19 +7,21 @@
 
 namespace {
 
-QByteArray procFile(qint64 pid, const char *name)
+QByteArray procFile(const QString &path)
 {
-    QFile file(QStringLiteral("/proc/%1/%2").arg(pid).arg(QLatin1String(name)));
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
     return file.readAll();
 }
 
-} // namespace
-
-double cpuSecondsOf(qint64 pid)
+QByteArray procFile(qint64 pid, const char *name)
 {
-    const QByteArray stat = procFile(pid, "stat");
+    return procFile(QStringLiteral("/proc/%1/%2").arg(pid).arg(QLatin1String(name)));
+}
+
+double cpuSecondsIn(const QByteArray &stat)
+{
     // The command name, in parentheses, may hold spaces: the fields follow its end.
     const int end = stat.lastIndexOf(')');
     if (end < 0)
@@ -30,6 +32,18 @@ double cpuSecondsOf(qint64 pid)
         return -1;
     const double ticks = fields.at(11).toDouble() + fields.at(12).toDouble();
     return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+} // namespace
+
+double cpuSecondsOf(qint64 pid)
+{
+    return cpuSecondsIn(procFile(pid, "stat"));
+}
+
+double cpuSecondsOfThread(qint64 pid, qint64 threadId)
+{
+    return cpuSecondsIn(procFile(QStringLiteral("/proc/%1/task/%2/stat").arg(pid).arg(threadId)));
 }
 
 qint64 residentBytesOf(qint64 pid)
