@@ -113,10 +113,10 @@ void addCycleRows(ResultFile &result, const QString &what, const CycleFigures &c
     // allocator's per-thread arenas) from growth that goes on.
     const double afterTenth = cycles.rssAtTenths.size() > 1 ? double(cycles.rssAtTenths[1]) : double(cycles.rssEnd);
     QString memory = QStringLiteral("%1 of %2 done; RSS %3 before, %4 after the first tenth, %5 after the last "
-                                    "(highest %6)")
+                                    "(highest %6; %7 once malloc_trim returned what the allocator kept)")
                          .arg(thousands(cycles.done), thousands(cycles.cycles), mebibytes(double(cycles.rssStart)),
                               mebibytes(afterTenth), mebibytes(double(cycles.rssEnd)),
-                              mebibytes(double(cycles.rssMax)));
+                              mebibytes(double(cycles.rssMax)), mebibytes(double(cycles.rssAfterTrim)));
     if (!cycles.error.isEmpty())
         memory += QStringLiteral("; failed at ") + cycles.error;
     result.addRow({what, memory, QString(), QStringLiteral("no crash, every cycle done, within 10 MiB of the start"),
@@ -137,6 +137,7 @@ QJsonObject cycleJson(const CycleFigures &cycles)
                        {"rss_start_bytes", cycles.rssStart},
                        {"rss_end_bytes", cycles.rssEnd},
                        {"rss_max_bytes", cycles.rssMax},
+                       {"rss_after_malloc_trim_bytes", cycles.rssAfterTrim},
                        {"rss_at_tenths_bytes", toJson(cycles.rssAtTenths)},
                        {"per_cycle", cycles.perCycle.toJson()},
                        {"pictures_looked_for", cycles.picturesLookedFor},

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <malloc.h>
 
 namespace {
 
@@ -46,6 +47,8 @@ void runCycles(CycleFigures &figures, int cycles, const std::function<QString(in
     RemoteDriver::settle(1000);
     figures.rssEnd = residentBytes();
     figures.rssMax = std::max(figures.rssMax, figures.rssEnd);
+    malloc_trim(0);
+    figures.rssAfterTrim = residentBytes();
 }
 
 bool lookForPictures(const PreviewUnderLoad &preview, CycleFigures &figures)

@@ -22,6 +22,9 @@ struct CycleFigures
     qint64 rssEnd = 0;
     qint64 rssMax = 0;
     std::vector<qint64> rssAtTenths;
+    // After the last reading, once malloc_trim has handed back what the allocator
+    // keeps for reuse: what is left of the growth is memory in use (or not malloc's).
+    qint64 rssAfterTrim = 0;
     // One cycle from the first click to its completion as the server or the window
     // reports it.
     Summary perCycle;
