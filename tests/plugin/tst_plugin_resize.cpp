@@ -72,7 +72,8 @@ private slots:
                                                .arg(preview.sourceSize(preview.frameCount()).height())
                                                .arg(preview.log())));
             const qint64 delayMs = preview.msUntilFrame(frame) - changedMs;
-            qInfo("%s: change to %dx%d shown after %lld ms", qPrintable(codec), size.width(), size.height(), delayMs);
+            qInfo("%s: change to %dx%d shown after %lld ms, %lld ms after the picture before it", qPrintable(codec),
+                  size.width(), size.height(), delayMs, preview.msUntilFrame(frame) - preview.msUntilFrame(frame - 1));
             QVERIFY2(delayMs <= kMaxChangeToPictureMs, qPrintable(QStringLiteral("%1 ms").arg(delayMs)));
 
             QVERIFY2(preview.waitForFrames(frame + kFramesAfterChange, kFramesAfterChangeTimeoutMs),
