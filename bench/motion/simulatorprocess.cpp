@@ -2,7 +2,6 @@
 
 #include "remotedriver.h"
 
-#include <QRegularExpression>
 
 SimulatorProcess::SimulatorProcess(const QString &address)
     : address(address)
@@ -41,18 +40,9 @@ void SimulatorProcess::collect()
     partial += process.readAllStandardOutput();
     int end;
     while ((end = partial.indexOf('\n')) >= 0) {
-        lines << parse(QString::fromUtf8(partial.left(end)));
+        lines << SimulatorLine::parse(QString::fromUtf8(partial.left(end)));
         partial.remove(0, end + 1);
     }
-}
-
-SimulatorLine SimulatorProcess::parse(const QString &line)
-{
-    static const QRegularExpression stamped(QStringLiteral(R"(^\S+ \S+ (.*) \[monotonic ([\d.]+) ms\]$)"));
-    const QRegularExpressionMatch match = stamped.match(line);
-    if (!match.hasMatch())
-        return {line.mid(24), 0};
-    return {match.captured(1), static_cast<std::int64_t>(match.captured(2).toDouble() * 1e6)};
 }
 
 bool SimulatorProcess::waitFor(const QString &prefix, std::size_t from, int timeoutMs, SimulatorLine *line,
@@ -74,18 +64,4 @@ bool SimulatorProcess::waitFor(const QString &prefix, std::size_t from, int time
             *index = next;
     }
     return found;
-}
-
-std::int64_t SimulatorProcess::frameStampNanos(const QString &words)
-{
-    static const QRegularExpression frame(QStringLiteral(R"(^frame (\d+) )"));
-    const QRegularExpressionMatch match = frame.match(words);
-    return match.hasMatch() ? match.captured(1).toLongLong() * 1000000 : 0;
-}
-
-double SimulatorProcess::tiltIn(const QString &words)
-{
-    static const QRegularExpression tilt(QStringLiteral(R"(tilt (-?[\d.]+))"));
-    const QRegularExpressionMatch match = tilt.match(words);
-    return match.hasMatch() ? match.captured(1).toDouble() : 0;
 }
