@@ -104,7 +104,10 @@ double percentile(std::vector<double> values, double share)
 
 QString medianAndP95(const std::vector<double> &values)
 {
-    return QStringLiteral("%1 / %2 ms").arg(percentile(values, 0.5), 0, 'f', 0).arg(percentile(values, 0.95), 0, 'f', 0);
+    // Tenths where the whole figure is a few milliseconds (the wire).
+    const double median = percentile(values, 0.5), p95 = percentile(values, 0.95);
+    const int decimals = p95 < 10 ? 1 : 0;
+    return QStringLiteral("%1 / %2 ms").arg(median, 0, 'f', decimals).arg(p95, 0, 'f', decimals);
 }
 
 // Glass to glass of every frame a stream showed between `from` and `to` seconds after
