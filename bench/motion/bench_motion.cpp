@@ -16,26 +16,22 @@
 // preview opened anew as often as it takes), and 20 after the stream has played 60 s.
 // The arrow is held 120 ms, up when the head is below the horizon and down when
 // above, so that the compared middle of the picture always holds the horizon.
-#include "motionwatcher.h"
+#include "motionpresses.h"
 #include "picturechange.h"
 #include "simulatorprocess.h"
 
 #include "benchhome.h"
 #include "benchoptions.h"
-#include "monotonic.h"
 #include "remotedriver.h"
 #include "resultfile.h"
 
 #include "app/corvanta.h"
-#include "ui/previewdlg.h"
 
 #include <X11/Xlib.h>
 
 #include <QAbstractButton>
-#include <QFrame>
 #include <QJsonArray>
 #include <QLineEdit>
-#include <QRandomGenerator>
 #include <QTextStream>
 
 #include <algorithm>
@@ -48,50 +44,6 @@ namespace {
 
 const QString cameraAddress = QStringLiteral("127.0.0.160");
 constexpr double earlySeconds = 10;
-// The arrow is held this long: the head turns 5 degrees (42 degrees a second at the
-// arrow's speed 14), so that, driven up and down in turn, the horizon and the mast
-// never leave the middle of the picture that is compared. The picture starts moving
-// on the screen well after the release; the stop changes nothing before that.
-constexpr int holdMs = 120;
-
-// One press as it was stamped; 0 for a stamp that was not taken.
-struct Press
-{
-    double streamAgeSeconds = 0; // since the stream's first frame on the screen
-    bool up = true;
-    std::int64_t pressed = 0;      // before the QMouseEvent went to the button
-    std::int64_t atSimulator = 0;  // camera-sim logged the drive
-    std::int64_t firstMovingDrawn = 0; // camera-sim drew its first frame with the head moved
-    std::int64_t firstMovingShown = 0; // that frame first on the screen
-    std::int64_t seenDrawn = 0;    // stamp of the frame in which the screen showed motion
-    std::int64_t seenShown = 0;    // the read that showed motion
-    double changedShare = 0;
-    double stillNoise = 0;
-
-    bool complete() const { return pressed && atSimulator && seenDrawn && seenShown; }
-    double ms(std::int64_t from, std::int64_t to) const { return static_cast<double>(to - from) / 1e6; }
-    double total() const { return ms(pressed, seenShown); }
-    double wire() const { return ms(pressed, atSimulator); }
-    double reaction() const { return ms(atSimulator, seenDrawn); }
-    double glass() const { return ms(seenDrawn, seenShown); }
-    bool seenFirstMovingFrame() const { return seenDrawn == firstMovingDrawn; }
-
-    QJsonObject toJson() const
-    {
-        return QJsonObject{{"stream_age_s", streamAgeSeconds},
-                           {"arrow", up ? "up" : "down"},
-                           {"total_ms", total()},
-                           {"press_to_wire_ms", wire()},
-                           {"simulator_reaction_ms", reaction()},
-                           {"glass_to_glass_ms", glass()},
-                           {"first_moving_frame_drawn_after_wire_ms", ms(atSimulator, firstMovingDrawn)},
-                           {"first_moving_frame_glass_to_glass_ms",
-                            firstMovingShown ? ms(firstMovingDrawn, firstMovingShown) : QJsonValue()},
-                           {"motion_seen_in_first_moving_frame", seenFirstMovingFrame()},
-                           {"changed_share", changedShare},
-                           {"largest_share_while_still", stillNoise}};
-    }
-};
 
 double percentile(std::vector<double> values, double share)
 {
@@ -140,141 +92,6 @@ QJsonArray timeline(const std::vector<FrameOnScreen> &frames, double binSeconds)
     }
     return medians;
 }
-
-class MotionBench
-{
-public:
-    MotionBench(RemoteDriver &driver, SimulatorProcess &simulator)
-        : driver(driver)
-        , simulator(simulator)
-    {
-        dialog = driver.window()->findChild<PreviewDlg *>();
-        player = dialog ? dialog->findChild<QFrame *>(QStringLiteral("player")) : nullptr;
-    }
-
-    bool hasPlayer() const { return player != nullptr; }
-
-    // Opens the preview and waits for the simulator's stamped picture on the screen.
-    bool openPreview()
-    {
-        RemoteDriver::click(driver.widget<QAbstractButton>("previewBtn"));
-        dialog->move(0, 0);
-        for (int attempt = 0; attempt < 15; ++attempt) {
-            if (!watcher.start(player->winId())) {
-                RemoteDriver::settle(500);
-                continue;
-            }
-            if (RemoteDriver::pollUntil([&] { return watcher.framesSoFar() > 0; }, 5, 2000)) {
-                streamStart = watcher.framesSince(0).front().shownNanos;
-                return true;
-            }
-            watcher.stop();
-        }
-        return false;
-    }
-
-    // Closes the preview; the frames it showed.
-    std::vector<FrameOnScreen> closePreview()
-    {
-        std::vector<FrameOnScreen> frames = watcher.stop();
-        dialog->stopStream();
-        dialog->hide();
-        RemoteDriver::settle(500);
-        return frames;
-    }
-
-    double streamAgeSeconds() const { return static_cast<double>(monotonicNanos() - streamStart) / 1e9; }
-
-    // One press and release; false with the reason when a stamp did not come.
-    bool press(Press &result, QString &error)
-    {
-        // The picture still: the simulator has drawn the head still after the last
-        // stop, and the screen shows that picture (or a later one) as the reference.
-        std::int64_t stillSince = monotonicNanos();
-        if (moved) {
-            SimulatorLine still;
-            if (!simulator.waitFor(QStringLiteral("frame "), stopLine + 1, 3000, &still)) {
-                error = QStringLiteral("camera-sim drew no still frame after the stop");
-                return false;
-            }
-            stillSince = SimulatorLine::frameStampNanos(still.words);
-        }
-        for (int attempt = 0;; ++attempt) {
-            watcher.arm(stillSince);
-            if (!RemoteDriver::pollUntil([&] { return watcher.armed() || watcher.motionSeen(); }, 2, 3000)) {
-                error = QStringLiteral("the still picture did not reach the screen");
-                return false;
-            }
-            // A random pause puts the press anywhere in the simulator's frame interval.
-            RemoteDriver::settle(100 + static_cast<int>(QRandomGenerator::global()->bounded(60)));
-            if (!watcher.motionSeen())
-                break;
-            // The still picture taken for moving: noted, and the reference retaken.
-            ++falseMotion;
-            falseMotionSeen.append(QJsonObject{{"stream_age_s", streamAgeSeconds()},
-                                               {"changed_share", watcher.motion().changedShare}});
-            if (attempt == 5) {
-                error = QStringLiteral("the still picture keeps changing");
-                return false;
-            }
-        }
-        result.up = head < 0;
-        auto *button = driver.widget<QAbstractButton>(result.up ? "upBtn" : "downBtn");
-        const std::size_t before = simulator.lineCount();
-        result.streamAgeSeconds = streamAgeSeconds();
-        result.stillNoise = watcher.stillNoise();
-        result.pressed = monotonicNanos();
-        RemoteDriver::press(button);
-        RemoteDriver::pollUntil([&] { return watcher.motionSeen(); }, 2, holdMs);
-        RemoteDriver::release(button);
-        const bool seen = RemoteDriver::pollUntil([&] { return watcher.motionSeen(); }, 2, 5000);
-        moved = true;
-        const SeenMotion motion = watcher.motion();
-        watcher.disarm();
-
-        SimulatorLine drive, frame, stop;
-        std::size_t driveLine = 0;
-        if (!simulator.waitFor(QStringLiteral("pan-tilt drive"), before, 3000, &drive, &driveLine)
-            || !simulator.waitFor(QStringLiteral("frame "), driveLine + 1, 3000, &frame)
-            || !simulator.waitFor(QStringLiteral("pan-tilt stop"), driveLine + 1, 3000, &stop, &stopLine)) {
-            error = QStringLiteral("camera-sim did not log the drive, its moving frame and the stop");
-            return false;
-        }
-        head = SimulatorLine::tiltIn(stop.words);
-        if (!seen) {
-            error = QStringLiteral("the player never showed the picture moving");
-            return false;
-        }
-        result.atSimulator = drive.monotonicNanos;
-        result.firstMovingDrawn = SimulatorLine::frameStampNanos(frame.words);
-        result.seenShown = motion.shownNanos;
-        result.seenDrawn = motion.drawnNanos;
-        result.changedShare = motion.changedShare;
-        for (const FrameOnScreen &shown : watcher.framesSince(0)) {
-            if (shown.drawnNanos == result.firstMovingDrawn) {
-                result.firstMovingShown = shown.shownNanos;
-                break;
-            }
-        }
-        return true;
-    }
-
-    int falseMotions() const { return falseMotion; }
-    QJsonArray falseMotionDetails() const { return falseMotionSeen; }
-
-private:
-    RemoteDriver &driver;
-    SimulatorProcess &simulator;
-    PreviewDlg *dialog = nullptr;
-    QFrame *player = nullptr;
-    MotionWatcher watcher;
-    std::int64_t streamStart = 0;
-    std::size_t stopLine = 0;
-    bool moved = false;
-    double head = 0; // tilt where the last stop held it
-    int falseMotion = 0;
-    QJsonArray falseMotionSeen;
-};
 
 struct Series
 {
@@ -373,7 +190,7 @@ int main(int argc, char **argv)
         return fail(out, QStringLiteral("failed: ") + error);
     if (!connectToSimulator(driver, simulator))
         return fail(out, QStringLiteral("failed: the remote did not connect to camera-sim"));
-    MotionBench bench(driver, simulator);
+    MotionPresses bench(driver, simulator);
     if (!bench.hasPlayer())
         return fail(out, QStringLiteral("failed: no player frame"));
 
