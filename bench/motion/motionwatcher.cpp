@@ -2,6 +2,7 @@
 
 #include "framestamp.h"
 #include "monotonic.h"
+#include "videoarea.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -9,11 +10,6 @@
 #include <chrono>
 
 namespace {
-
-int ignoreXError(Display *, XErrorEvent *)
-{
-    return 0;
-}
 
 std::uint8_t lumaOf(unsigned long pixel)
 {
@@ -43,25 +39,9 @@ MotionWatcher::~MotionWatcher()
 bool MotionWatcher::start(unsigned long window, int intervalMicros)
 {
     stop();
-    Display *display = XOpenDisplay(nullptr);
-    if (!display)
+    const VideoArea area = openVideoArea(window);
+    if (!area.display)
         return false;
-    XSetErrorHandler(ignoreXError);
-    XWindowAttributes attributes {};
-    if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) {
-        XCloseDisplay(display);
-        return false;
-    }
-    int videoWidth = attributes.width;
-    int videoHeight = attributes.width * 9 / 16;
-    if (videoHeight > attributes.height) {
-        videoHeight = attributes.height;
-        videoWidth = attributes.height * 16 / 9;
-    }
-    int x = 0, y = 0;
-    Window child = 0;
-    XTranslateCoordinates(display, window, DefaultRootWindow(display), (attributes.width - videoWidth) / 2,
-                          (attributes.height - videoHeight) / 2, &x, &y, &child);
     {
         std::lock_guard<std::mutex> lock(mutex);
         frames.clear();
@@ -69,7 +49,8 @@ bool MotionWatcher::start(unsigned long window, int intervalMicros)
     seen.store(0, std::memory_order_release);
     state.store(Idle, std::memory_order_release);
     stopping.store(false, std::memory_order_release);
-    thread = std::thread(&MotionWatcher::watch, this, display, x, y, videoWidth, videoHeight, intervalMicros);
+    thread = std::thread(&MotionWatcher::watch, this, area.display, area.x, area.y, area.width, area.height,
+                         intervalMicros);
     return true;
 }
 
