@@ -1,6 +1,9 @@
 #include "input/gamepadinput.h"
 
+#include "input/devicenode.h"
+
 #include <QDebug>
+#include <QFile>
 
 // The program has its own main(); SDL must not rename it (it does on Windows).
 #define SDL_MAIN_HANDLED
@@ -20,12 +23,8 @@ GamepadInput::~GamepadInput()
         return;
     pollTimer.stop();
     gamepadDriver.release();
-    for (const Device &device : std::as_const(devices)) {
-        if (device.controller)
-            SDL_GameControllerClose(static_cast<SDL_GameController *>(device.controller));
-        else
-            SDL_JoystickClose(static_cast<SDL_Joystick *>(device.joystick));
-    }
+    for (const Device &device : std::as_const(devices))
+        close(device);
     SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
 }
 
@@ -59,13 +58,78 @@ void GamepadInput::poll()
     pollAtDeviceRate();
 }
 
+// True while some controller can only be polled: it has no node, its node is gone
+// (unplugged, and SDL has not said so yet), or its node had news since the last
+// read (the hand is on it). Otherwise the nodes are watched, and the timer is only
+// there to notice controllers plugged in.
+bool GamepadInput::pollingNeeded()
+{
+    bool needed = false;
+    for (const Device &device : std::as_const(devices)) {
+        // Every node is emptied, not just up to the first with news.
+        const bool news = device.node && device.node->takeNews();
+        if (news || !device.node || !device.node->isOpen())
+            needed = true;
+    }
+    for (const Device &device : std::as_const(devices)) {
+        if (device.node)
+            device.node->setWatching(!needed);
+    }
+    return needed;
+}
+
 void GamepadInput::pollAtDeviceRate()
 {
-    const int wanted = devices.isEmpty() ? idlePollMs : activePollMs;
+    const bool polling = pollingNeeded();
+    const int wanted = polling ? activePollMs : idlePollMs;
     if (pollTimer.interval() != wanted) {
-        pollTimer.setTimerType(devices.isEmpty() ? Qt::CoarseTimer : Qt::PreciseTimer);
+        // The hot-plug check may drift; reading a controller may not (p99 ≤ 10 ms).
+        pollTimer.setTimerType(polling ? Qt::PreciseTimer : Qt::CoarseTimer);
         pollTimer.start(wanted);
     }
+}
+
+int GamepadInput::watchedNodeCount() const
+{
+    int count = 0;
+    for (const Device &device : devices)
+        count += device.node && device.node->isOpen() ? 1 : 0;
+    return count;
+}
+
+void GamepadInput::openNode(Device &device)
+{
+#if SDL_VERSION_ATLEAST(2, 24, 0)
+    // SDL names the node it reads. Only the kernel's input nodes are quiet while the
+    // controller is: a hidraw node of SDL's own HIDAPI drivers carries the pad's
+    // full report, sensors and all, hundreds of times a second at rest.
+    const char *path = SDL_JoystickPath(static_cast<SDL_Joystick *>(device.joystick));
+    if (!path || qstrncmp(path, "/dev/input/", 11) != 0)
+        return;
+    auto *node = new DeviceNode(this);
+    if (!node->open(QFile::decodeName(path))) {
+        delete node;
+        return;
+    }
+    connect(node, &DeviceNode::readable, this, &GamepadInput::poll);
+    device.node = node;
+#else
+    Q_UNUSED(device);
+#endif
+}
+
+void GamepadInput::close(const Device &device)
+{
+    // Later: an unplugged node's own news may be what is being handled now.
+    if (device.node) {
+        device.node->setWatching(false);
+        device.node->disconnect(this);
+        device.node->deleteLater();
+    }
+    if (device.controller)
+        SDL_GameControllerClose(static_cast<SDL_GameController *>(device.controller));
+    else
+        SDL_JoystickClose(static_cast<SDL_Joystick *>(device.joystick));
 }
 
 void GamepadInput::handle(const SDL_Event &event)
@@ -124,7 +188,7 @@ void GamepadInput::handle(const SDL_Event &event)
 
 void GamepadInput::attach(int deviceIndex)
 {
-    Device device{-1, nullptr, nullptr};
+    Device device{-1, nullptr, nullptr, nullptr};
     if (SDL_IsGameController(deviceIndex)) {
         SDL_GameController *pad = SDL_GameControllerOpen(deviceIndex);
         device.controller = pad;
@@ -147,6 +211,7 @@ void GamepadInput::attach(int deviceIndex)
             return;
         }
     }
+    openNode(device);
     devices.append(device);
     emit attachedCountChanged(attachedCount());
 }
@@ -160,10 +225,7 @@ void GamepadInput::detach(int instanceId)
         // The one driving is gone: the camera must not go on without it.
         if (i == 0)
             gamepadDriver.release();
-        if (device.controller)
-            SDL_GameControllerClose(static_cast<SDL_GameController *>(device.controller));
-        else
-            SDL_JoystickClose(static_cast<SDL_Joystick *>(device.joystick));
+        close(device);
         emit attachedCountChanged(attachedCount());
         return;
     }
