@@ -1,13 +1,10 @@
 #include "input/gamepadinput.h"
 
 #include "input/devicenode.h"
+#include "input/sdllibrary.h"
 
 #include <QDebug>
 #include <QFile>
-
-// The program has its own main(); SDL must not rename it (it does on Windows).
-#define SDL_MAIN_HANDLED
-#include <SDL.h>
 
 #include <utility>
 
@@ -25,22 +22,28 @@ GamepadInput::~GamepadInput()
     gamepadDriver.release();
     for (const Device &device : std::as_const(devices))
         close(device);
-    SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    sdl->QuitSubSystem(SDL_INIT_GAMECONTROLLER);
 }
 
 bool GamepadInput::start()
 {
     if (started)
         return true;
+    QString error;
+    sdl = SdlLibrary::load(error);
+    if (!sdl) {
+        qWarning("No game controller input: SDL2 cannot be loaded: %s", qPrintable(error));
+        return false;
+    }
     // The program ends on SIGINT and SIGTERM by its own handlers, which stop the
     // camera first; SDL's would swallow the signals into an SDL_QUIT nobody reads.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    sdl->SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // SDL has no window of ours to know the focus of; a controller drives whatever
     // window the operator is looking at, the preview in OBS for instance.
-    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    sdl->SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     // Game controller implies joystick and events; no video, audio or timers.
-    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
-        qWarning("No game controller input: %s", SDL_GetError());
+    if (sdl->InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+        qWarning("No game controller input: %s", sdl->GetError());
         return false;
     }
     started = true;
@@ -53,7 +56,7 @@ bool GamepadInput::start()
 void GamepadInput::poll()
 {
     SDL_Event event;
-    while (SDL_PollEvent(&event))
+    while (sdl->PollEvent(&event))
         handle(event);
     pollAtDeviceRate();
 }
@@ -99,11 +102,10 @@ int GamepadInput::watchedNodeCount() const
 
 void GamepadInput::openNode(Device &device)
 {
-#if SDL_VERSION_ATLEAST(2, 24, 0)
-    // SDL names the node it reads. Only the kernel's input nodes are quiet while the
+    // SDL (2.24 and later) names the node it reads. Only the kernel's input nodes are quiet while the
     // controller is: a hidraw node of SDL's own HIDAPI drivers carries the pad's
     // full report, sensors and all, hundreds of times a second at rest.
-    const char *path = SDL_JoystickPath(static_cast<SDL_Joystick *>(device.joystick));
+    const char *path = sdl->JoystickPath ? sdl->JoystickPath(static_cast<SDL_Joystick *>(device.joystick)) : nullptr;
     if (!path || qstrncmp(path, "/dev/input/", 11) != 0)
         return;
     auto *node = new DeviceNode(this);
@@ -113,9 +115,6 @@ void GamepadInput::openNode(Device &device)
     }
     connect(node, &DeviceNode::readable, this, &GamepadInput::poll);
     device.node = node;
-#else
-    Q_UNUSED(device);
-#endif
 }
 
 void GamepadInput::close(const Device &device)
@@ -127,9 +126,9 @@ void GamepadInput::close(const Device &device)
         device.node->deleteLater();
     }
     if (device.controller)
-        SDL_GameControllerClose(static_cast<SDL_GameController *>(device.controller));
+        sdl->GameControllerClose(static_cast<SDL_GameController *>(device.controller));
     else
-        SDL_JoystickClose(static_cast<SDL_Joystick *>(device.joystick));
+        sdl->JoystickClose(static_cast<SDL_Joystick *>(device.joystick));
 }
 
 void GamepadInput::handle(const SDL_Event &event)
@@ -146,7 +145,7 @@ void GamepadInput::handle(const SDL_Event &event)
     case SDL_JOYAXISMOTION:
         if (isDriving(event.jaxis.which) && !drivingIsController() && event.jaxis.axis < 2) {
             SDL_Joystick *stick = static_cast<SDL_Joystick *>(devices.first().joystick);
-            gamepadDriver.setLeftStick(SDL_JoystickGetAxis(stick, 0), SDL_JoystickGetAxis(stick, 1));
+            gamepadDriver.setLeftStick(sdl->JoystickGetAxis(stick, 0), sdl->JoystickGetAxis(stick, 1));
         }
         break;
     case SDL_CONTROLLERAXISMOTION:
@@ -154,8 +153,8 @@ void GamepadInput::handle(const SDL_Event &event)
             break;
         if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX || event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) {
             auto *pad = static_cast<SDL_GameController *>(devices.first().controller);
-            gamepadDriver.setLeftStick(SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX),
-                                       SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY));
+            gamepadDriver.setLeftStick(sdl->GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX),
+                                       sdl->GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY));
         } else if (event.caxis.axis != SDL_CONTROLLER_AXIS_RIGHTX) {
             readZoomControls();
         }
@@ -189,25 +188,25 @@ void GamepadInput::handle(const SDL_Event &event)
 void GamepadInput::attach(int deviceIndex)
 {
     Device device{-1, nullptr, nullptr, nullptr};
-    if (SDL_IsGameController(deviceIndex)) {
-        SDL_GameController *pad = SDL_GameControllerOpen(deviceIndex);
+    if (sdl->IsGameController(deviceIndex)) {
+        SDL_GameController *pad = sdl->GameControllerOpen(deviceIndex);
         device.controller = pad;
-        device.joystick = pad ? SDL_GameControllerGetJoystick(pad) : nullptr;
+        device.joystick = pad ? sdl->GameControllerGetJoystick(pad) : nullptr;
     } else {
-        device.joystick = SDL_JoystickOpen(deviceIndex);
+        device.joystick = sdl->JoystickOpen(deviceIndex);
     }
     if (!device.joystick) {
-        qWarning("Cannot open controller %d: %s", deviceIndex, SDL_GetError());
+        qWarning("Cannot open controller %d: %s", deviceIndex, sdl->GetError());
         return;
     }
-    device.instanceId = SDL_JoystickInstanceID(static_cast<SDL_Joystick *>(device.joystick));
+    device.instanceId = sdl->JoystickInstanceID(static_cast<SDL_Joystick *>(device.joystick));
     for (const Device &known : std::as_const(devices)) {
         if (known.instanceId == device.instanceId) {
             // Opened twice (an event for a device seen at start): drop the extra reference.
             if (device.controller)
-                SDL_GameControllerClose(static_cast<SDL_GameController *>(device.controller));
+                sdl->GameControllerClose(static_cast<SDL_GameController *>(device.controller));
             else
-                SDL_JoystickClose(static_cast<SDL_Joystick *>(device.joystick));
+                sdl->JoystickClose(static_cast<SDL_Joystick *>(device.joystick));
             return;
         }
     }
@@ -244,7 +243,7 @@ bool GamepadInput::drivingIsController() const
 void GamepadInput::readZoomControls()
 {
     auto *pad = static_cast<SDL_GameController *>(devices.first().controller);
-    gamepadDriver.setZoomControls(SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT),
-                                  SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT),
-                                  SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_RIGHTY));
+    gamepadDriver.setZoomControls(sdl->GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT),
+                                  sdl->GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT),
+                                  sdl->GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_RIGHTY));
 }

@@ -9,6 +9,7 @@
 
 class Camera;
 class DeviceNode;
+struct SdlLibrary;
 union SDL_Event;
 
 // Game controllers and joysticks through SDL2: they may come and go at any time,
@@ -41,8 +42,9 @@ public:
     explicit GamepadInput(Camera *camera, QObject *parent = nullptr);
     ~GamepadInput() override;
 
-    // Starts SDL's game controller subsystem; false (with a warning) if SDL
-    // cannot, in which case the program simply has no controller input.
+    // Loads SDL2 and starts its game controller subsystem; false (with a warning)
+    // if SDL is missing or cannot start, in which case the program simply has no
+    // controller input.
     bool start();
     bool isStarted() const { return started; }
     int attachedCount() const { return int(devices.size()); }
@@ -77,6 +79,7 @@ private:
     bool pollingNeeded();
     void pollAtDeviceRate();
 
+    const SdlLibrary *sdl = nullptr;
     GamepadDriver gamepadDriver;
     QTimer pollTimer;
     QVector<Device> devices; // in the order connected; the first drives
