@@ -92,19 +92,12 @@ void GamepadInput::pollAtDeviceRate()
     }
 }
 
-int GamepadInput::watchedNodeCount() const
-{
-    int count = 0;
-    for (const Device &device : devices)
-        count += device.node && device.node->isOpen() ? 1 : 0;
-    return count;
-}
-
 void GamepadInput::openNode(Device &device)
 {
-    // SDL (2.24 and later) names the node it reads. Only the kernel's input nodes are quiet while the
-    // controller is: a hidraw node of SDL's own HIDAPI drivers carries the pad's
-    // full report, sensors and all, hundreds of times a second at rest.
+    // SDL (2.24 and later) names the node it reads. Only the kernel's input nodes
+    // are quiet while the controller is: a hidraw node of SDL's own HIDAPI drivers
+    // carries the pad's full report, sensors and all, hundreds of times a second
+    // at rest.
     const char *path = sdl->JoystickPath ? sdl->JoystickPath(static_cast<SDL_Joystick *>(device.joystick)) : nullptr;
     if (!path || qstrncmp(path, "/dev/input/", 11) != 0)
         return;
@@ -203,10 +196,7 @@ void GamepadInput::attach(int deviceIndex)
     for (const Device &known : std::as_const(devices)) {
         if (known.instanceId == device.instanceId) {
             // Opened twice (an event for a device seen at start): drop the extra reference.
-            if (device.controller)
-                sdl->GameControllerClose(static_cast<SDL_GameController *>(device.controller));
-            else
-                sdl->JoystickClose(static_cast<SDL_Joystick *>(device.joystick));
+            close(device);
             return;
         }
     }

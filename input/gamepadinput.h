@@ -49,8 +49,6 @@ public:
     bool isStarted() const { return started; }
     int attachedCount() const { return int(devices.size()); }
     int pollInterval() const { return pollTimer.interval(); }
-    // How many attached controllers are waited on through their device node.
-    int watchedNodeCount() const;
     GamepadDriver *driver() { return &gamepadDriver; }
 
 signals:
