@@ -3,7 +3,7 @@
 // QMainWindow, and libVLC's instance creation timed apart in a process of its own.
 // Taking turns with them, the remote built without its keyboard and controller input
 // (bench_remote_without_input: no key filters, no auto-repeat marker, no signal
-// handling, no controller input, and no SDL linked), to show what that input costs.
+// handling, no controller input, no SDL), to show what that input costs.
 // Run under an X server with no other clients (tests/with-xvfb).
 #include "cachedpluginfolder.h"
 #include "mapwatcher.h"
