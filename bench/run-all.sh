@@ -35,13 +35,14 @@ run_bench startup bench_startup --runs 10
 run_bench preview bench_preview --runs 10
 # Players of 1920x1080 side by side need a larger screen than the other benches.
 XVFB_SCREEN=2600x1200x24 run_bench glass bench_glass --seconds 15 --long-seconds 75
+run_bench motion bench_motion --presses 20 --long-seconds 60
 XVFB_SCREEN=2600x1200x24 run_bench cost bench_cost --seconds 60
 for cameras in 10 100 1000 10000; do
     run_bench "saved-$cameras" bench_saved --cameras "$cameras" --saves 15
 done
 run_bench memory bench_memory --cycles 10000
 run_bench gamepad bench_gamepad --pairs 200 --idle-seconds 10
-# Last, as it is the long one: its warm-up and cycles take about 10 minutes more.
+# Last, as it is the long one: SOAK_MINUTES, and about 4 minutes of warm-up and cycles.
 soak_minutes=${SOAK_MINUTES:-30}
 BENCH_TIMEOUT=$((soak_minutes * 60 + 1800)) run_bench soak bench_soak --minutes "$soak_minutes" \
     --play-stop-cycles 1000 --snap-cycles 1000

@@ -1,0 +1,37 @@
+#include "session_start.h"
+
+#include "demux_sys.h"
+#include "host_lookup.h"
+#include "without_credentials.h"
+
+#include <vlc_interrupt.h>
+#include <vlc_network.h>
+
+int startSession(demux_t *demux, demux_sys_t &sys)
+{
+    const HostLookup lookup = lookUpHost(sys.url);
+    if (lookup.result == HostLookup::Result::Interrupted)
+        return VLC_DEMUXER_EOF;
+    if (lookup.result == HostLookup::Result::Failed) {
+        msg_Err(demux, "cannot resolve rtsp://%s: %s", withoutCredentials(demux->psz_location).c_str(),
+                gai_strerror(lookup.error));
+        return VLC_DEMUXER_EGENERIC;
+    }
+    msg_Dbg(demux, "camera at %s", lookup.address.c_str());
+    const int result = sys.connection.open(lookup.url, sys.timeoutUs);
+    // Stopped while connecting; libavformat may then report a reply cut short.
+    if (result == AVERROR_EXIT || vlc_killed())
+        return VLC_DEMUXER_EOF;
+    if (result < 0) {
+        msg_Err(demux, "cannot open rtsp://%s: %s", withoutCredentials(demux->psz_location).c_str(),
+                avErrorText(result).c_str());
+        return VLC_DEMUXER_EGENERIC;
+    }
+    const AVFormatContext &context = *sys.connection.context();
+    msg_Dbg(demux, "session open, %u stream(s), RTP over %s", context.nb_streams,
+            sys.connection.transport() == RtspConnection::Transport::Tcp ? "the RTSP connection" : "UDP");
+    auto clock = std::make_unique<StreamClock>(context.nb_streams);
+    sys.tracks = addTracks(demux, context);
+    sys.clock = std::move(clock);
+    return VLC_DEMUXER_SUCCESS;
+}
