@@ -1,5 +1,6 @@
 #include "ui/previewdlg.h"
 
+#include "app/heapreturn.h"
 #include "app/showmessage.h"
 #include "ui/previewdlgui.h"
 
@@ -118,6 +119,7 @@ void PreviewDlg::stopStream()
         // libVLC leaves its last picture in the frame's window; paint the frame black
         // again so that a stopped preview does not look like a frozen camera.
         ui->player->update();
+        HeapReturn::afterPlayerStopped();
     }
     mediaPlayer = nullptr;
     active = false;
