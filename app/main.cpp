@@ -1,7 +1,9 @@
 #include "app/corvanta.h"
 #include "app/platform.h"
+#ifndef HALVORINE_WITHOUT_INPUT
 #include "app/quitsignals.h"
 #include "input/autorepeatmarker.h"
+#endif
 
 #include <QGuiApplication>
 
@@ -14,10 +16,12 @@ int main(int argc, char *argv[])
     int result = 0;
     {
         Corvanta app(argc, argv);
+#ifndef HALVORINE_WITHOUT_INPUT // the start-up bench's build without keyboard and controllers
         // Signals from here on end the program through the main window's teardown.
         QuitSignals quitSignals;
         // Installed after the windows' own key filters, so that it sees key events first.
         AutoRepeatMarker autoRepeatMarker;
+#endif
         app.showMainWindow();
         result = app.exec();
     }

@@ -35,6 +35,7 @@ run_bench preview bench_preview --runs 10
 # Capture → access unit in libavformat: where the glass-to-glass delay starts.
 run_bench arrival bench_arrival --seconds 10
 XVFB_SCREEN=2600x1200x24 run_bench glass bench_glass --seconds 15 --long-seconds 75
+run_bench motion bench_motion --presses 20 --long-seconds 60
 XVFB_SCREEN=2600x1200x24 run_bench cost bench_cost --seconds 60
 for cameras in 10 100 1000 10000; do
     run_bench "saved-$cameras" bench_saved --cameras "$cameras" --saves 15

@@ -1,10 +1,10 @@
 #include "input/gamepadinput.h"
 
-#include <QDebug>
+#include "input/devicenode.h"
+#include "input/sdllibrary.h"
 
-// The program has its own main(); SDL must not rename it (it does on Windows).
-#define SDL_MAIN_HANDLED
-#include <SDL.h>
+#include <QDebug>
+#include <QFile>
 
 #include <utility>
 
@@ -20,28 +20,30 @@ GamepadInput::~GamepadInput()
         return;
     pollTimer.stop();
     gamepadDriver.release();
-    for (const Device &device : std::as_const(devices)) {
-        if (device.controller)
-            SDL_GameControllerClose(static_cast<SDL_GameController *>(device.controller));
-        else
-            SDL_JoystickClose(static_cast<SDL_Joystick *>(device.joystick));
-    }
-    SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    for (const Device &device : std::as_const(devices))
+        close(device);
+    sdl->QuitSubSystem(SDL_INIT_GAMECONTROLLER);
 }
 
 bool GamepadInput::start()
 {
     if (started)
         return true;
+    QString error;
+    sdl = SdlLibrary::load(error);
+    if (!sdl) {
+        qWarning("No game controller input: SDL2 cannot be loaded: %s", qPrintable(error));
+        return false;
+    }
     // The program ends on SIGINT and SIGTERM by its own handlers, which stop the
     // camera first; SDL's would swallow the signals into an SDL_QUIT nobody reads.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    sdl->SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // SDL has no window of ours to know the focus of; a controller drives whatever
     // window the operator is looking at, the preview in OBS for instance.
-    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    sdl->SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     // Game controller implies joystick and events; no video, audio or timers.
-    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
-        qWarning("No game controller input: %s", SDL_GetError());
+    if (sdl->InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+        qWarning("No game controller input: %s", sdl->GetError());
         return false;
     }
     started = true;
@@ -54,18 +56,72 @@ bool GamepadInput::start()
 void GamepadInput::poll()
 {
     SDL_Event event;
-    while (SDL_PollEvent(&event))
+    while (sdl->PollEvent(&event))
         handle(event);
     pollAtDeviceRate();
 }
 
+// True while some controller can only be polled: it has no node, its node is gone
+// (unplugged, and SDL has not said so yet), or its node had news since the last
+// read (the hand is on it). Otherwise the nodes are watched, and the timer is only
+// there to notice controllers plugged in.
+bool GamepadInput::pollingNeeded()
+{
+    bool needed = false;
+    for (const Device &device : std::as_const(devices)) {
+        // Every node is emptied, not just up to the first with news.
+        const bool news = device.node && device.node->takeNews();
+        if (news || !device.node || !device.node->isOpen())
+            needed = true;
+    }
+    for (const Device &device : std::as_const(devices)) {
+        if (device.node)
+            device.node->setWatching(!needed);
+    }
+    return needed;
+}
+
 void GamepadInput::pollAtDeviceRate()
 {
-    const int wanted = devices.isEmpty() ? idlePollMs : activePollMs;
+    const bool polling = pollingNeeded();
+    const int wanted = polling ? activePollMs : idlePollMs;
     if (pollTimer.interval() != wanted) {
-        pollTimer.setTimerType(devices.isEmpty() ? Qt::CoarseTimer : Qt::PreciseTimer);
+        // The hot-plug check may drift; reading a controller may not (p99 ≤ 10 ms).
+        pollTimer.setTimerType(polling ? Qt::PreciseTimer : Qt::CoarseTimer);
         pollTimer.start(wanted);
     }
+}
+
+void GamepadInput::openNode(Device &device)
+{
+    // SDL (2.24 and later) names the node it reads. Only the kernel's input nodes
+    // are quiet while the controller is: a hidraw node of SDL's own HIDAPI drivers
+    // carries the pad's full report, sensors and all, hundreds of times a second
+    // at rest.
+    const char *path = sdl->JoystickPath ? sdl->JoystickPath(static_cast<SDL_Joystick *>(device.joystick)) : nullptr;
+    if (!path || qstrncmp(path, "/dev/input/", 11) != 0)
+        return;
+    auto *node = new DeviceNode(this);
+    if (!node->open(QFile::decodeName(path))) {
+        delete node;
+        return;
+    }
+    connect(node, &DeviceNode::readable, this, &GamepadInput::poll);
+    device.node = node;
+}
+
+void GamepadInput::close(const Device &device)
+{
+    // Later: an unplugged node's own news may be what is being handled now.
+    if (device.node) {
+        device.node->setWatching(false);
+        device.node->disconnect(this);
+        device.node->deleteLater();
+    }
+    if (device.controller)
+        sdl->GameControllerClose(static_cast<SDL_GameController *>(device.controller));
+    else
+        sdl->JoystickClose(static_cast<SDL_Joystick *>(device.joystick));
 }
 
 void GamepadInput::handle(const SDL_Event &event)
@@ -82,7 +138,7 @@ void GamepadInput::handle(const SDL_Event &event)
     case SDL_JOYAXISMOTION:
         if (isDriving(event.jaxis.which) && !drivingIsController() && event.jaxis.axis < 2) {
             SDL_Joystick *stick = static_cast<SDL_Joystick *>(devices.first().joystick);
-            gamepadDriver.setLeftStick(SDL_JoystickGetAxis(stick, 0), SDL_JoystickGetAxis(stick, 1));
+            gamepadDriver.setLeftStick(sdl->JoystickGetAxis(stick, 0), sdl->JoystickGetAxis(stick, 1));
         }
         break;
     case SDL_CONTROLLERAXISMOTION:
@@ -90,8 +146,8 @@ void GamepadInput::handle(const SDL_Event &event)
             break;
         if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX || event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) {
             auto *pad = static_cast<SDL_GameController *>(devices.first().controller);
-            gamepadDriver.setLeftStick(SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX),
-                                       SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY));
+            gamepadDriver.setLeftStick(sdl->GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX),
+                                       sdl->GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY));
         } else if (event.caxis.axis != SDL_CONTROLLER_AXIS_RIGHTX) {
             readZoomControls();
         }
@@ -124,29 +180,27 @@ void GamepadInput::handle(const SDL_Event &event)
 
 void GamepadInput::attach(int deviceIndex)
 {
-    Device device{-1, nullptr, nullptr};
-    if (SDL_IsGameController(deviceIndex)) {
-        SDL_GameController *pad = SDL_GameControllerOpen(deviceIndex);
+    Device device{-1, nullptr, nullptr, nullptr};
+    if (sdl->IsGameController(deviceIndex)) {
+        SDL_GameController *pad = sdl->GameControllerOpen(deviceIndex);
         device.controller = pad;
-        device.joystick = pad ? SDL_GameControllerGetJoystick(pad) : nullptr;
+        device.joystick = pad ? sdl->GameControllerGetJoystick(pad) : nullptr;
     } else {
-        device.joystick = SDL_JoystickOpen(deviceIndex);
+        device.joystick = sdl->JoystickOpen(deviceIndex);
     }
     if (!device.joystick) {
-        qWarning("Cannot open controller %d: %s", deviceIndex, SDL_GetError());
+        qWarning("Cannot open controller %d: %s", deviceIndex, sdl->GetError());
         return;
     }
-    device.instanceId = SDL_JoystickInstanceID(static_cast<SDL_Joystick *>(device.joystick));
+    device.instanceId = sdl->JoystickInstanceID(static_cast<SDL_Joystick *>(device.joystick));
     for (const Device &known : std::as_const(devices)) {
         if (known.instanceId == device.instanceId) {
             // Opened twice (an event for a device seen at start): drop the extra reference.
-            if (device.controller)
-                SDL_GameControllerClose(static_cast<SDL_GameController *>(device.controller));
-            else
-                SDL_JoystickClose(static_cast<SDL_Joystick *>(device.joystick));
+            close(device);
             return;
         }
     }
+    openNode(device);
     devices.append(device);
     emit attachedCountChanged(attachedCount());
 }
@@ -160,10 +214,7 @@ void GamepadInput::detach(int instanceId)
         // The one driving is gone: the camera must not go on without it.
         if (i == 0)
             gamepadDriver.release();
-        if (device.controller)
-            SDL_GameControllerClose(static_cast<SDL_GameController *>(device.controller));
-        else
-            SDL_JoystickClose(static_cast<SDL_Joystick *>(device.joystick));
+        close(device);
         emit attachedCountChanged(attachedCount());
         return;
     }
@@ -182,7 +233,7 @@ bool GamepadInput::drivingIsController() const
 void GamepadInput::readZoomControls()
 {
     auto *pad = static_cast<SDL_GameController *>(devices.first().controller);
-    gamepadDriver.setZoomControls(SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT),
-                                  SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT),
-                                  SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_RIGHTY));
+    gamepadDriver.setZoomControls(sdl->GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT),
+                                  sdl->GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT),
+                                  sdl->GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_RIGHTY));
 }

@@ -8,6 +8,8 @@
 #include <QVector>
 
 class Camera;
+class DeviceNode;
+struct SdlLibrary;
 union SDL_Event;
 
 // Game controllers and joysticks through SDL2: they may come and go at any time,
@@ -19,7 +21,13 @@ union SDL_Event;
 // little after its window is up (startDelayMs). SDL has no event source of its
 // own for Qt to wait on, so its queue is read from a timer: rarely while no
 // controller is attached (only plugging one in is to be noticed), often while
-// one is.
+// one is. Every wake-up costs about as much as the reading it is for (the
+// process's wake and Qt's event loop turn come to most of it), so where each
+// attached controller has an input node of the kernel's (Linux), the program
+// waits on the nodes instead and reads SDL when one has news: a controller at
+// rest then costs no more than none, and the first move is read at once. While
+// it moves, SDL is read at the polling rate; once the nodes stay quiet for a
+// whole interval, the program goes back to waiting.
 class GamepadInput : public QObject
 {
     Q_OBJECT
@@ -34,8 +42,9 @@ public:
     explicit GamepadInput(Camera *camera, QObject *parent = nullptr);
     ~GamepadInput() override;
 
-    // Starts SDL's game controller subsystem; false (with a warning) if SDL
-    // cannot, in which case the program simply has no controller input.
+    // Loads SDL2 and starts its game controller subsystem; false (with a warning)
+    // if SDL is missing or cannot start, in which case the program simply has no
+    // controller input.
     bool start();
     bool isStarted() const { return started; }
     int attachedCount() const { return int(devices.size()); }
@@ -54,6 +63,7 @@ private:
         int instanceId;
         void *controller; // SDL_GameController *, or null for a plain joystick
         void *joystick;   // SDL_Joystick *, for a plain joystick
+        DeviceNode *node; // null where SDL names no input node of the kernel's
     };
 
     void handle(const SDL_Event &event);
@@ -62,8 +72,12 @@ private:
     bool isDriving(int instanceId) const;
     bool drivingIsController() const;
     void readZoomControls();
+    void openNode(Device &device);
+    void close(const Device &device);
+    bool pollingNeeded();
     void pollAtDeviceRate();
 
+    const SdlLibrary *sdl = nullptr;
     GamepadDriver gamepadDriver;
     QTimer pollTimer;
     QVector<Device> devices; // in the order connected; the first drives

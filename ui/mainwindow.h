@@ -43,6 +43,7 @@ private slots:
     void loadCamera();
 
 private:
+    void startInput();
     void connectSignals();
     void refillCameraList();
     void startPreviewStream();

@@ -2,20 +2,12 @@
 
 #include "framestamp.h"
 #include "monotonic.h"
+#include "videoarea.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <chrono>
-
-namespace {
-
-int ignoreXError(Display *, XErrorEvent *)
-{
-    return 0;
-}
-
-} // namespace
 
 StampWatcher::~StampWatcher()
 {
@@ -25,32 +17,15 @@ StampWatcher::~StampWatcher()
 bool StampWatcher::start(unsigned long window, int intervalMicros)
 {
     stop();
-    Display *display = XOpenDisplay(nullptr);
-    if (!display)
+    const VideoArea area = openVideoArea(window);
+    if (!area.display)
         return false;
-    XSetErrorHandler(ignoreXError);
-    XWindowAttributes attributes {};
-    if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) {
-        XCloseDisplay(display);
-        return false;
-    }
-    // The video's place inside the window: as large as fits at 16:9, centred.
-    int videoWidth = attributes.width;
-    int videoHeight = attributes.width * 9 / 16;
-    if (videoHeight > attributes.height) {
-        videoHeight = attributes.height;
-        videoWidth = attributes.height * 16 / 9;
-    }
-    int x = 0, y = 0;
-    Window child = 0;
-    XTranslateCoordinates(display, window, DefaultRootWindow(display), (attributes.width - videoWidth) / 2,
-                          (attributes.height - videoHeight) / 2, &x, &y, &child);
     // The middle of the stamp's band, the top eighth of the picture.
-    const int row = y + videoHeight / (2 * FrameStamp::bandHeightDivisor);
+    const int row = area.y + area.height / (2 * FrameStamp::bandHeightDivisor);
     frames.clear();
     seen.store(0, std::memory_order_release);
     stopping.store(false, std::memory_order_release);
-    thread = std::thread(&StampWatcher::watch, this, display, x, row, videoWidth, intervalMicros);
+    thread = std::thread(&StampWatcher::watch, this, area.display, area.x, row, area.width, intervalMicros);
     return true;
 }
 

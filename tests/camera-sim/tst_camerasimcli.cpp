@@ -5,6 +5,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
+#include <chrono>
 #include <unistd.h>
 
 
@@ -78,6 +79,7 @@ private slots:
     void badOptionsFail_data();
     void badOptionsFail();
     void logsEachMessageInWords();
+    void stampsEveryLogLineWithTheMonotonicClock();
     void carriesOnWithoutVideoWhenItCannotBind();
     void explainsAPrivilegedPort();
 };
@@ -152,6 +154,34 @@ void TestCameraSimCli::logsEachMessageInWords()
         QVERIFY2(match.hasMatch(), qPrintable(sim.lines[i]));
         QVERIFY2(match.captured(1).startsWith(expected[i]), qPrintable(sim.lines[i]));
     }
+}
+
+// Under --stamp the words are as before and end with " [monotonic N.NNN ms]": the
+// CLOCK_MONOTONIC time the message was taken in, between sending it and reading the line.
+void TestCameraSimCli::stampsEveryLogLineWithTheMonotonicClock()
+{
+    const auto monotonicMs = [] {
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    };
+    Sim sim;
+    sim.start({"--address", "127.0.0.42", "--no-video", "--stamp"});
+    QTRY_VERIFY2(sim.hasLine("listening for VISCA on 127.0.0.42:5678 [monotonic "), qPrintable(sim.lines.join('\n')));
+    QTcpSocket socket;
+    socket.connectToHost(QStringLiteral("127.0.0.42"), 5678);
+    QVERIFY(socket.waitForConnected(5000));
+    QTRY_COMPARE(sim.lines.size(), 2);
+    const double sent = monotonicMs();
+    socket.write(QByteArray::fromHex("810106010E0E0301FF"));
+    QTRY_COMPARE(sim.lines.size(), 3);
+    const double read = monotonicMs();
+
+    static const QRegularExpression stamped(
+        QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (.*) \[monotonic (\d+\.\d{3}) ms\]$)"));
+    const QRegularExpressionMatch drive = stamped.match(sim.lines[2]);
+    QVERIFY2(drive.hasMatch(), qPrintable(sim.lines[2]));
+    QCOMPARE(drive.captured(1), QStringLiteral("pan-tilt drive: up, pan speed 14, tilt speed 14 (from pan 0.0, tilt 0.0)"));
+    const double at = drive.captured(2).toDouble();
+    QVERIFY2(at >= sent && at <= read, qPrintable(QStringLiteral("%1 not in %2..%3").arg(at).arg(sent).arg(read)));
 }
 
 void TestCameraSimCli::carriesOnWithoutVideoWhenItCannotBind()

@@ -56,6 +56,29 @@ private slots:
         QCOMPARE(program.exitCode(), 0);
     }
 
+    // SDL stays off the start-up path: the program does not link it (its libraries
+    // would load before the window could show) but loads it once the window is up.
+    void loadsSdlForControllersOnlyAfterItsWindowIsUp()
+    {
+        QProcess readelf;
+        readelf.start(QStringLiteral("readelf"), {QStringLiteral("-d"), QStringLiteral(HALVORINE_PROGRAM)});
+        QVERIFY(readelf.waitForFinished(10000));
+        const QByteArray dynamic = readelf.readAllStandardOutput();
+        QVERIFY(dynamic.contains("(NEEDED)"));
+        QVERIFY2(!dynamic.contains("libSDL2"), "the program links SDL2");
+
+        QVERIFY(startProgram());
+        const unsigned long window = XSession::waitForWindow(windowTitleText);
+        QVERIFY(window != 0);
+        const auto sdlLoaded = [this] {
+            QFile maps(QStringLiteral("/proc/%1/maps").arg(program.processId()));
+            return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libSDL2");
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(sdlLoaded(), 10000);
+        QVERIFY(closeAndWaitForExit(window));
+        QCOMPARE(program.exitCode(), 0);
+    }
+
     void operatorsKeyboardReachesTheCamera()
     {
         RecordingPeer peer(peerAddress);

@@ -85,6 +85,11 @@ void VlcPreview::displayPicture(void *self, void *)
     auto *preview = static_cast<VlcPreview *>(self);
     const std::vector<uchar> &pixels = preview->pixels_;
     const size_t hash = qHashBits(pixels.data(), pixels.size());
+    // The visible size libVLC's decoder reports for the stream (the size the
+    // video output is set up with is the decoder's buffer, padded).
+    unsigned width = 0;
+    unsigned height = 0;
+    libvlc_video_get_size(preview->player_, 0, &width, &height);
     std::lock_guard<std::mutex> lock(preview->mutex_);
     if (!preview->frameTimesMs_.empty() && hash == preview->latestHash_)
         return;
@@ -93,6 +98,7 @@ void VlcPreview::displayPicture(void *self, void *)
     if (preview->frames_.size() < kMaxKeptFrames)
         preview->frames_.push_back(preview->latest_);
     preview->frameTimesMs_.push_back((nowNs() - preview->playStartNs_) / 1000000);
+    preview->frameSourceSizes_.emplace_back(static_cast<int>(width), static_cast<int>(height));
     preview->changed_.notify_all();
 }
 
@@ -158,6 +164,32 @@ qint64 VlcPreview::msUntilFrame(int number) const
 {
     std::lock_guard<std::mutex> lock(mutex_);
     return number >= 1 && static_cast<size_t>(number) <= frameTimesMs_.size() ? frameTimesMs_[number - 1] : -1;
+}
+
+qint64 VlcPreview::msSincePlay() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return (nowNs() - playStartNs_) / 1000000;
+}
+
+QSize VlcPreview::sourceSize(int number) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return number >= 1 && static_cast<size_t>(number) <= frameSourceSizes_.size() ? frameSourceSizes_[number - 1]
+                                                                                   : QSize();
+}
+
+int VlcPreview::waitForFrameOfSize(const QSize &size, int after, int timeoutMs)
+{
+    int found = 0;
+    waitUntil(timeoutMs, [&] {
+        for (size_t i = static_cast<size_t>(std::max(after, 0)); i < frameSourceSizes_.size() && !found; ++i) {
+            if (frameSourceSizes_[i] == size)
+                found = static_cast<int>(i) + 1;
+        }
+        return found != 0;
+    });
+    return found;
 }
 
 int VlcPreview::frameCount() const

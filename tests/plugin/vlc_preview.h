@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +27,13 @@ public:
     bool waitForSound(int timeoutMs);     // decoded audio that is not silence
     bool waitForEnd(int timeoutMs);       // Ended or Error
     qint64 msUntilFrame(int number) const; // since play(), 1-based
+    qint64 msSincePlay() const;
+    // The size the stream's picture had when frame `number` was shown, before
+    // libVLC scaled it to kWidth x kHeight.
+    QSize sourceSize(int number) const;
+    // The first distinct picture after frame `after` whose source had `size`:
+    // its number, or 0 if none came in time.
+    int waitForFrameOfSize(const QSize &size, int after, int timeoutMs);
     int frameCount() const;
     QImage latestFrame() const;
     std::vector<QImage> frames() const; // the first 100 distinct pictures
@@ -52,6 +60,7 @@ private:
     std::vector<QImage> frames_;
     size_t latestHash_ = 0;
     std::vector<qint64> frameTimesMs_;
+    std::vector<QSize> frameSourceSizes_; // one per distinct picture
     qint64 playStartNs_ = 0;
     int audioPeak_ = 0;
     bool ended_ = false;

@@ -3,12 +3,14 @@
 #include "headstate.h"
 #include "scenerenderer.h"
 #include "simserver.h"
+#include "stampedframe.h"
 #include "videoserver.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QTextStream>
+#include <chrono>
 #include <cstdio>
 
 namespace {
@@ -19,6 +21,7 @@ struct Options
     quint16 controlPort = 5678;
     quint16 rtspPort = 554;
     bool video = true;
+    bool stamp = false;
 };
 
 bool parsePort(const QString &text, quint16 *port)
@@ -52,7 +55,11 @@ QString parseOptions(const QCoreApplication &app, Options *options)
                        "cap_net_bind_service)."), QStringLiteral("port"), QStringLiteral("554"));
     const QCommandLineOption noVideo(QStringLiteral("no-video"),
         QStringLiteral("Control only: serve no RTSP video."));
-    parser.addOptions({address, control, rtsp, noVideo});
+    const QCommandLineOption stamp(QStringLiteral("stamp"),
+        QStringLiteral("For benchmarks: draw each frame's time (CLOCK_MONOTONIC, ms) as a band of cells "
+                       "across the top of the picture, end every log line with the monotonic time, and "
+                       "log the first frame that shows the head moving (still) after a drive (stop)."));
+    parser.addOptions({address, control, rtsp, noVideo, stamp});
 
     if (!parser.parse(app.arguments()))
         return parser.errorText();
@@ -69,14 +76,23 @@ QString parseOptions(const QCoreApplication &app, Options *options)
     if (!parsePort(parser.value(rtsp), &options->rtspPort))
         return QStringLiteral("Bad --port-rtsp '%1' (1..65535).").arg(parser.value(rtsp));
     options->video = !parser.isSet(noVideo);
+    options->stamp = parser.isSet(stamp);
     return {};
 }
 
+bool logMonotonic = false; // --stamp
+
+// "yyyy-MM-dd HH:mm:ss.zzz words", and with --stamp " [monotonic 12345.678 ms]"
+// after the words, for a bench to set against its own CLOCK_MONOTONIC stamps.
 void log(const QString &text)
 {
     static QTextStream out(stdout);
-    out << QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
-        << ' ' << text << Qt::endl; // endl flushes: tests and people read this live
+    const auto monotonic = std::chrono::steady_clock::now().time_since_epoch();
+    out << QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) << ' ' << text;
+    if (logMonotonic)
+        out << QStringLiteral(" [monotonic %1 ms]")
+                   .arg(std::chrono::duration<double, std::milli>(monotonic).count(), 0, 'f', 3);
+    out << Qt::endl; // endl flushes: tests and people read this live
 }
 
 void warn(const QString &text)
@@ -102,6 +118,7 @@ int main(int argc, char *argv[])
         return 2;
     }
 
+    logMonotonic = options.stamp;
     HeadState head;
     SimServer control(head);
     // Qt 6's headers bring in <cmath>, whose ::log makes a bare &log ambiguous.
@@ -113,7 +130,19 @@ int main(int argc, char *argv[])
     }
     log(QStringLiteral("listening for VISCA on %1:%2").arg(options.address.toString()).arg(control.port()));
 
-    VideoServer video([&head] { return SceneRenderer::render(head.position(), head.menu()); });
+    MotionNotice motion;
+    VideoServer video([&head, &motion, stamp = options.stamp] {
+        const qint64 drawnAt = StampedFrame::monotonicMs();
+        const PanTilt where = head.position();
+        QImage frame = SceneRenderer::render(where, head.menu());
+        if (stamp) {
+            StampedFrame::drawStamp(frame, drawnAt);
+            const QString notice = motion.frameDrawn(where, drawnAt);
+            if (!notice.isEmpty())
+                log(notice);
+        }
+        return frame;
+    });
     if (options.video) {
         QString why;
         const QString url = QStringLiteral("rtsp://%1%2/1").arg(options.address.toString(),

@@ -16,6 +16,16 @@ std::string pattern(const ServerOptions &o)
     return "videotestsrc is-live=true pattern=" + o.pattern + " ! " + rawCaps(o, o.width, o.height);
 }
 
+// With --resize-every, a scaler whose output size the schedule changes
+// (resize_schedule.cpp); the encoder downstream then starts anew at that size.
+std::string sizePoint(const ServerOptions &o)
+{
+    if (o.resizeEverySeconds <= 0)
+        return {};
+    return " ! videoscale ! capsfilter name=" + std::string(sizeElementName) + " caps=video/x-raw,width="
+        + std::to_string(o.width) + ",height=" + std::to_string(o.height);
+}
+
 // Where the capture stamp is drawn (stream_probes.cpp): after the picture is made,
 // before the encoder.
 std::string stampPoint(const ServerOptions &o)
@@ -83,5 +93,5 @@ std::string audio(const ServerOptions &o)
 
 std::string launchDescription(const ServerOptions &options)
 {
-    return "( " + rawVideo(options) + stampPoint(options) + encodedVideo(options) + motionSources(options) + audio(options) + " )";
+    return "( " + rawVideo(options) + sizePoint(options) + stampPoint(options) + encodedVideo(options) + motionSources(options) + audio(options) + " )";
 }

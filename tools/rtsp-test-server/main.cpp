@@ -2,7 +2,10 @@
 // benchmarks. See --help (server_options.cpp) for the command line and the
 // event lines it prints, which tests read instead of sleeping.
 
+#include "event_lines.h"
 #include "launch_description.h"
+#include "resize_schedule.h"
+#include "sdp_parameter_sets.h"
 #include "server_options.h"
 #include "stream_probes.h"
 
@@ -15,12 +18,6 @@
 #include <string>
 
 namespace {
-
-void printEvent(const std::string &line)
-{
-    std::fprintf(stdout, "%s\n", line.c_str());
-    std::fflush(stdout);
-}
 
 const char *clientIp(GstRTSPClient *client)
 {
@@ -38,8 +35,10 @@ void onPlayRequest(GstRTSPClient *client, GstRTSPContext *, gpointer)
     printEvent(std::string("playing ") + clientIp(client));
 }
 
-void onClientConnected(GstRTSPServer *, GstRTSPClient *client, gpointer)
+void onClientConnected(GstRTSPServer *, GstRTSPClient *client, gpointer data)
 {
+    if (!static_cast<const ServerOptions *>(data)->sdpParameterSets)
+        leaveParameterSetsOutOfSdp(client);
     GstRTSPConnection *connection = gst_rtsp_client_get_connection(client);
     const gchar *ip = connection ? gst_rtsp_connection_get_ip(connection) : nullptr;
     g_object_set_data_full(G_OBJECT(client), "peer-ip", g_strdup(ip ? ip : "?"), g_free);
@@ -80,6 +79,7 @@ GstRTSPServer *createServer(const ServerOptions &options, const std::string &des
     gst_rtsp_media_factory_set_launch(factory, description.c_str());
     gst_rtsp_media_factory_set_shared(factory, options.shared);
     addStreamProbes(factory, options);
+    addResizeSchedule(factory, options);
     if (options.transport != "any")
         gst_rtsp_media_factory_set_protocols(factory, options.transport == "udp" ? GST_RTSP_LOWER_TRANS_UDP
                                                                                    : GST_RTSP_LOWER_TRANS_TCP);
@@ -87,7 +87,7 @@ GstRTSPServer *createServer(const ServerOptions &options, const std::string &des
     gst_rtsp_mount_points_add_factory(mounts, options.mount.c_str(), factory);
     g_object_unref(mounts);
 
-    g_signal_connect(server, "client-connected", G_CALLBACK(onClientConnected), nullptr);
+    g_signal_connect(server, "client-connected", G_CALLBACK(onClientConnected), const_cast<ServerOptions *>(&options));
     return server;
 }
 

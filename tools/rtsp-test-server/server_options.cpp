@@ -38,6 +38,10 @@ ParseResult parseServerOptions(int argc, char **argv, ServerOptions &options, st
         const std::string name = argv[i];
         if (name == "--help" || name == "-h")
             return ParseResult::ShowHelp;
+        if (name == "--no-sdp-parameter-sets") {
+            options.sdpParameterSets = false;
+            continue;
+        }
         if (name == "--shared" || name == "--motion" || name == "--stamp") {
             (name == "--shared" ? options.shared : name == "--motion" ? options.motion : options.stamp) = true;
             continue;
@@ -70,6 +74,8 @@ ParseResult parseServerOptions(int argc, char **argv, ServerOptions &options, st
             ok = parseInt(value, 1, 120, options.fps);
         else if (name == "--jitter")
             ok = parseInt(value, 0, 1000, options.jitterMilliseconds);
+        else if (name == "--resize-every")
+            ok = parseSeconds(value, options.resizeEverySeconds);
         else if (name == "--transport")
             ok = oneOf(value, {"any", "udp", "tcp"}) && (options.transport = value, true);
         else {
@@ -113,6 +119,13 @@ std::string serverUsage(const char *programName)
         "                           encoded, for latency measured from the screen\n"
         "  --jitter MS              hold each RTP packet back by up to MS at random (in\n"
         "                           order), as a jittery network would (default 0)\n"
+        "  --resize-every S         every S seconds the picture changes size while playing,\n"
+        "                           from --width x --height to twice that and back, as a\n"
+        "                           camera whose operator changes its resolution: the\n"
+        "                           encoder starts anew, with new parameter sets in-band\n"
+        "  --no-sdp-parameter-sets  leave the H.264/H.265 parameter sets (sprop-*) out of\n"
+        "                           the SDP, so that they come only in-band, before each\n"
+        "                           key frame\n"
         "  --help                   this text\n"
         "\n"
         "Lines printed on stdout (one event per line, flushed at once):\n"
@@ -120,6 +133,8 @@ std::string serverUsage(const char *programName)
         "  client-connected IP      an RTSP connection was accepted\n"
         "  playing IP               that client sent PLAY\n"
         "  client-closed IP         that client's connection ended (TEARDOWN or drop)\n"
+        "  resized WxH              (--resize-every) the picture is W x H from the next\n"
+        "                           frame on\n"
         "Errors go to stderr. Exit status: 0 after SIGINT/SIGTERM, 1 on a bad command\n"
         "line, 2 when the address cannot be bound, 3 on a bad pipeline.\n";
 }

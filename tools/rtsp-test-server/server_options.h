@@ -20,6 +20,8 @@ struct ServerOptions {
     bool motion = false;
     bool stamp = false;          // capture time drawn into every frame (framestamp.h)
     int jitterMilliseconds = 0;  // each RTP packet held back by up to this, at random
+    double resizeEverySeconds = 0; // > 0: the picture alternates between width x height and twice that
+    bool sdpParameterSets = true;  // false: H.264/H.265 parameter sets only in-band, none in the SDP
 };
 
 enum class ParseResult { Run, ShowHelp, Error };
