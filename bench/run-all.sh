@@ -34,6 +34,8 @@ run_bench press bench_press --pairs 2000
 run_bench startup bench_startup --runs 10
 run_bench preview bench_preview --runs 10
 # Players of 1920x1080 side by side need a larger screen than the other benches.
+# Capture → access unit in libavformat: where the glass-to-glass delay starts.
+run_bench arrival bench_arrival --seconds 10
 XVFB_SCREEN=2600x1200x24 run_bench glass bench_glass --seconds 15 --long-seconds 75
 run_bench motion bench_motion --presses 20 --long-seconds 60
 XVFB_SCREEN=2600x1200x24 run_bench cost bench_cost --seconds 60

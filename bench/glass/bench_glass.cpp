@@ -300,6 +300,33 @@ void addLatencyRow(ResultFile &result, const QString &what, const Stream &stream
                    verdict(met)});
 }
 
+// The median of each of the first `count` seconds of a stream: libVLC's clock moves
+// the picture in its first seconds (see README), the other players' do not.
+void addSecondsRow(ResultFile &result, const Stream &stream, const std::vector<Run> &runs, int count, QJsonArray &json)
+{
+    QStringList peers;
+    QString remote = QStringLiteral("failed");
+    QJsonObject record{{"stream", stream.label()}, {"by_second", true}};
+    for (const Run &run : runs) {
+        QStringList medians;
+        QJsonArray values;
+        for (int second = 0; second < count; ++second) {
+            const Figures figures = figuresOf(run.frames, second, second + 1, stream.fps);
+            medians << QString::number(figures.medianMs, 'f', 0);
+            values.append(figures.medianMs);
+        }
+        record.insert(run.player, values);
+        const QString text = medians.join(QStringLiteral(", ")) + QStringLiteral(" ms");
+        if (run.player == QLatin1String("remote"))
+            remote = text;
+        else
+            peers << run.player + QStringLiteral(" ") + text;
+    }
+    json.append(record);
+    result.addRow({QStringLiteral("  the same, median of each of the first %1 s").arg(count), remote,
+                   peers.join(QStringLiteral("; ")), QString(), QString()});
+}
+
 void addJitterRow(ResultFile &result, const Stream &stream, const std::vector<Run> &runs, QJsonArray &json)
 {
     QStringList peers;
@@ -360,20 +387,34 @@ int main(int argc, char **argv)
     ResultFile result(QStringLiteral("glass"));
     QJsonArray figures;
     QStringList failures;
-    // Over time: the first 10 s of a stream, and 60 s on.
+    // "--streams long,360p50,1080p25,1080p50,jitter" (the default: all) measures some only.
+    const QStringList chosen = options.text(QStringLiteral("streams"), QStringLiteral("long,360p50,1080p25,1080p50,jitter"))
+                                   .split(QLatin1Char(','));
+    // Over time: the first 10 s of a stream, second by second over its first 5 s, and 60 s on.
     const Stream small25{640, 360, 25};
-    const std::vector<Run> longRuns = bench.measureAll(small25, longSeconds, true, failures);
-    addLatencyRow(result, QStringLiteral("Glass to glass, ") + small25.label() + QStringLiteral(", first 10 s"), small25,
-                  longRuns, 0, 10, figures);
-    if (longSeconds > 61)
-        addLatencyRow(result, QStringLiteral("Glass to glass, ") + small25.label() + QStringLiteral(", after 60 s"),
-                      small25, longRuns, 60, longSeconds, figures);
-    for (const Stream &stream : {Stream{640, 360, 50}, Stream{1920, 1080, 25}, Stream{1920, 1080, 50}}) {
+    if (chosen.contains(QStringLiteral("long"))) {
+        const std::vector<Run> longRuns = bench.measureAll(small25, longSeconds, true, failures);
+        addLatencyRow(result, QStringLiteral("Glass to glass, ") + small25.label() + QStringLiteral(", first 10 s"), small25,
+                      longRuns, 0, 10, figures);
+        addSecondsRow(result, small25, longRuns, 5, figures);
+        if (longSeconds > 61)
+            addLatencyRow(result, QStringLiteral("Glass to glass, ") + small25.label() + QStringLiteral(", after 60 s"),
+                          small25, longRuns, 60, longSeconds, figures);
+    }
+    const std::vector<std::pair<QString, Stream>> others{
+        {"360p50", {640, 360, 50}}, {"1080p25", {1920, 1080, 25}}, {"1080p50", {1920, 1080, 50}}};
+    for (const auto &[name, stream] : others) {
+        if (!chosen.contains(name))
+            continue;
         const std::vector<Run> runs = bench.measureAll(stream, seconds, true, failures);
         addLatencyRow(result, QStringLiteral("Glass to glass, ") + stream.label(), stream, runs, 1, seconds, figures);
     }
     const Stream jittery{640, 360, 25, 150};
-    addJitterRow(result, jittery, bench.measureAll(jittery, seconds, true, failures), figures);
+    if (chosen.contains(QStringLiteral("jitter"))) {
+        const std::vector<Run> runs = bench.measureAll(jittery, seconds, true, failures);
+        addJitterRow(result, jittery, runs, figures);
+        addSecondsRow(result, jittery, runs, 5, figures);
+    }
     result.setFigure(QStringLiteral("streams"), figures);
     result.setFigure(QStringLiteral("failures"), QJsonArray::fromStringList(failures));
     result.write(out);

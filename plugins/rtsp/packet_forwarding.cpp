@@ -34,7 +34,7 @@ void forwardPacket(demux_t *demux, demux_sys_t &sys, const AVPacket &packet)
                 track.gate.skipped());
 
     const AVRational timeBase = sys.connection.context()->streams[packet.stream_index]->time_base;
-    const PacketTiming timing = sys.clock->stamp(packet.stream_index, packet.pts, packet.dts, timeBase);
+    const PacketTiming timing = sys.clock->stamp(packet.stream_index, packet.pts, packet.dts, timeBase, mdate());
     block_t *block = blockFromPacket(packet);
     if (!block)
         return;

@@ -20,6 +20,11 @@ constexpr mtime_t kMaxLag = CLOCK_FREQ;
 constexpr mtime_t kMaxBackStep = CLOCK_FREQ / 2;
 constexpr mtime_t kMaxLeap = 5 * CLOCK_FREQ;
 
+// The smallest transit is taken over the last one to two windows: long enough
+// to hold a quick packet through seconds of jitter, short enough to follow a
+// path that got slower, or a camera clock that runs slow against ours.
+constexpr mtime_t kTransitWindow = 2 * CLOCK_FREQ;
+
 int64_t toUs(int64_t time, AVRational timeBase)
 {
     return time == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : av_rescale_q(time, timeBase, AVRational{1, CLOCK_FREQ});
@@ -32,7 +37,7 @@ StreamClock::StreamClock(std::size_t streamCount)
 {
 }
 
-PacketTiming StreamClock::stamp(std::size_t stream, int64_t pts, int64_t dts, AVRational timeBase)
+PacketTiming StreamClock::stamp(std::size_t stream, int64_t pts, int64_t dts, AVRational timeBase, mtime_t arrival)
 {
     const int64_t ptsUs = toUs(pts, timeBase);
     const int64_t dtsUs = dts != AV_NOPTS_VALUE ? toUs(dts, timeBase) : ptsUs;
@@ -56,12 +61,13 @@ PacketTiming StreamClock::stamp(std::size_t stream, int64_t pts, int64_t dts, AV
     } else if (jumped(state, dtsUs + state.offsetUs)) {
         reanchor(stream, dtsUs);
         timing.discontinuity = true;
+        state.windowStart = VLC_TS_INVALID; // its transits changed with its ticks
     }
 
     timing.dts = dtsUs + state.offsetUs;
     const mtime_t ptsTick = ptsUs == AV_NOPTS_VALUE ? VLC_TS_INVALID : ptsUs + state.offsetUs;
     timing.pts = ptsTick >= VLC_TS_0 ? ptsTick : VLC_TS_INVALID;
-    timing.pcr = advancePcr(stream, timing.dts);
+    timing.pcr = advancePcr(stream, timing.dts, arrival);
     return timing;
 }
 
@@ -92,8 +98,8 @@ bool StreamClock::jumped(const Stream &stream, mtime_t tick) const
 }
 
 // From `dtsUs` on, the stream's ticks go on from where the program is: from
-// the newest tick of the others, or else one step after its own last packet.
-// Either is at or past the PCR, so nothing of it is late.
+// the newest tick of the others, or else one step after its own last packet,
+// and never before the PCR, so nothing of it is late.
 void StreamClock::reanchor(std::size_t stream, int64_t dtsUs)
 {
     Stream &state = streams_[stream];
@@ -101,24 +107,50 @@ void StreamClock::reanchor(std::size_t stream, int64_t dtsUs)
     if (state.lastDts != VLC_TS_INVALID)
         target = std::max(target, state.lastDts + std::max<mtime_t>(state.lastStep, 1));
     if (target == VLC_TS_INVALID)
-        target = std::max(kFirstTick, pcr_);
-    state.offsetUs = target - dtsUs;
+        target = kFirstTick;
+    state.offsetUs = std::max(target, pcr_) - dtsUs;
 }
 
-mtime_t StreamClock::advancePcr(std::size_t stream, mtime_t dtsTick)
+void StreamClock::noteTransit(Stream &stream, mtime_t tick, mtime_t arrival)
+{
+    if (stream.windowStart == VLC_TS_INVALID) {
+        stream.windowStart = arrival;
+        stream.transitNow = stream.transitBefore = INT64_MAX;
+    } else if (arrival - stream.windowStart >= kTransitWindow) {
+        stream.windowStart = arrival;
+        stream.transitBefore = stream.transitNow;
+        stream.transitNow = INT64_MAX;
+    }
+    stream.transitNow = std::min(stream.transitNow, arrival - tick);
+}
+
+// Where the camera's clock is for this stream at `arrival`, or its newest
+// tick without arrival times. Never before that tick.
+mtime_t StreamClock::clockOf(const Stream &stream, mtime_t arrival) const
+{
+    if (arrival == VLC_TS_INVALID || stream.windowStart == VLC_TS_INVALID)
+        return stream.lastDts;
+    return std::max(stream.lastDts, arrival - std::min(stream.transitNow, stream.transitBefore));
+}
+
+mtime_t StreamClock::advancePcr(std::size_t stream, mtime_t dtsTick, mtime_t arrival)
 {
     Stream &state = streams_[stream];
     if (state.lastDts != VLC_TS_INVALID && dtsTick > state.lastDts)
         state.lastStep = dtsTick - state.lastDts;
     state.lastDts = dtsTick;
+    if (arrival != VLC_TS_INVALID)
+        noteTransit(state, dtsTick, arrival);
 
     const mtime_t newest = newestTick(streams_.size());
-    mtime_t slowest = newest;
+    mtime_t slowest = VLC_TS_INVALID;
     for (const Stream &other : streams_) {
-        if (other.lastDts != VLC_TS_INVALID && other.lastDts >= newest - kMaxLag)
-            slowest = std::min(slowest, other.lastDts);
+        if (other.lastDts != VLC_TS_INVALID && other.lastDts >= newest - kMaxLag) {
+            const mtime_t clock = clockOf(other, arrival);
+            slowest = slowest == VLC_TS_INVALID ? clock : std::min(slowest, clock);
+        }
     }
-    if (pcr_ != VLC_TS_INVALID && slowest <= pcr_)
+    if (slowest == VLC_TS_INVALID || (pcr_ != VLC_TS_INVALID && slowest <= pcr_))
         return VLC_TS_INVALID;
     pcr_ = slowest;
     return pcr_;

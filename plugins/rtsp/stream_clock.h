@@ -5,6 +5,7 @@
 #include <vlc_common.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 // libVLC's view of one packet's times.
@@ -23,15 +24,28 @@ struct PacketTiming {
 // with the same offset, so that the streams stay in step as the camera sent
 // them. A stream whose times jump (its encoder restarted while the others
 // carried on) gets a new offset that puts it where the program is now; the
-// others, and the PCR, go on undisturbed. The PCR never goes back, and never
-// passes the next packet of a stream that is still sending.
+// others, and the PCR, go on undisturbed. The PCR never goes back.
+//
+// Given the packets' arrival times, the PCR is the camera's clock as the
+// quickest packets of the last seconds place it: the arrival time less the
+// smallest transit (arrival minus tick) each stream has shown, for the stream
+// whose clock is furthest behind. libVLC shows each picture the network
+// cache after the PCR that announced its time arrived, and averages how late
+// PCRs arrive into its clock: a PCR that followed each packet as it came would
+// carry the network's jitter into the picture (held-back packets make every
+// picture later on average, a burst makes them wobble). Counted from the
+// quickest packets, a packet held back by less than the cache is still shown
+// in time, and the picture is no later than on a quiet network. Without
+// arrival times the PCR is the newest tick of the stream that lags most.
 class StreamClock {
 public:
     explicit StreamClock(std::size_t streamCount);
 
     // `dts` may be AV_NOPTS_VALUE: RTP carries presentation times only, and
     // without B-frames (cameras send none) decoding order is presentation order.
-    PacketTiming stamp(std::size_t stream, int64_t pts, int64_t dts, AVRational timeBase);
+    // `arrival` is when the packet came (mdate()), or VLC_TS_INVALID.
+    PacketTiming stamp(std::size_t stream, int64_t pts, int64_t dts, AVRational timeBase,
+                       mtime_t arrival = VLC_TS_INVALID);
 
 private:
     struct Stream {
@@ -39,13 +53,19 @@ private:
         int64_t offsetUs = 0; // tick = time in µs + offset
         mtime_t lastDts = VLC_TS_INVALID;
         mtime_t lastStep = 0; // between its last two packets
+        // Smallest transit (arrival - tick) in this window and the one before.
+        mtime_t windowStart = VLC_TS_INVALID;
+        mtime_t transitNow = INT64_MAX;
+        mtime_t transitBefore = INT64_MAX;
     };
 
     mtime_t newestTick(std::size_t except) const;
     bool fitsTheProgram(std::size_t stream, mtime_t tick) const;
     bool jumped(const Stream &stream, mtime_t tick) const;
     void reanchor(std::size_t stream, int64_t dtsUs);
-    mtime_t advancePcr(std::size_t stream, mtime_t dtsTick);
+    void noteTransit(Stream &stream, mtime_t tick, mtime_t arrival);
+    mtime_t clockOf(const Stream &stream, mtime_t arrival) const;
+    mtime_t advancePcr(std::size_t stream, mtime_t dtsTick, mtime_t arrival);
 
     std::vector<Stream> streams_;
     bool haveOrigin_ = false;

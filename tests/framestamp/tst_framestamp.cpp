@@ -120,32 +120,70 @@ private slots:
     // as consecutive capture times, close to now.
     void theServersFramesCarryTheirCaptureTime()
     {
-        const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
-        if (ffmpeg.isEmpty())
-            QSKIP("ffmpeg is not installed");
-        RtspTestServer server(QStringLiteral("127.0.0.50"), {"--stamp", "--fps", "25"}, 8554);
-        START_TEST_SERVER(server);
-        QProcess decoder;
-        decoder.start(ffmpeg, {"-loglevel", "error", "-rtsp_transport", "tcp", "-i", "rtsp://127.0.0.50:8554/1",
-                               "-frames:v", "25", "-f", "rawvideo", "-pix_fmt", "gray", "-"});
-        QVERIFY(decoder.waitForFinished(30000));
-        const qint64 now = monotonicMilliseconds();
-        const QByteArray frames = decoder.readAllStandardOutput();
-        QCOMPARE(frames.size(), 25 * width * height);
         std::vector<qint64> times;
-        for (int f = 0; f < 25; ++f) {
-            const auto *row = reinterpret_cast<const std::uint8_t *>(frames.constData())
-                + static_cast<qsizetype>(f) * width * height + static_cast<qsizetype>(height / 16) * width;
-            std::uint32_t value = 0;
-            QVERIFY2(FrameStamp::read(row, width, &value), qPrintable(QStringLiteral("frame %1").arg(f)));
-            times.push_back(FrameStamp::unwrap(value, now));
-        }
+        qint64 now = 0;
+        if (!decodeStamps({}, 25, times, now))
+            return;
         for (std::size_t f = 1; f < times.size(); ++f)
             QVERIFY2(times[f] > times[f - 1], qPrintable(QStringLiteral("frame %1 is not later than the one before").arg(f)));
         // 24 frame intervals of 40 ms; a loaded machine makes single frames late.
         const qint64 span = times.back() - times.front();
         QVERIFY2(span >= 24 * 40 - 200 && span <= 24 * 40 + 200, qPrintable(QStringLiteral("%1 ms").arg(span)));
         QVERIFY2(now - times.back() >= 0 && now - times.back() < 5000, qPrintable(QString::number(now - times.back())));
+    }
+
+    // Packets held back at random must still come at the pace they were captured:
+    // held back up to 150 ms, the last of 4 s of frames is at most that (and the
+    // decoder's own time) behind.
+    void jitteredPacketsKeepTheCapturePace()
+    {
+        std::vector<qint64> times;
+        qint64 now = 0;
+        if (!decodeStamps({"--jitter", "150"}, 100, times, now))
+            return;
+        const qint64 behind = now - times.back();
+        QVERIFY2(behind >= 0 && behind < 1000, qPrintable(QStringLiteral("the last frame arrived %1 ms after its capture").arg(behind)));
+    }
+
+private:
+    // The capture times of the first `count` frames the server sends with `options`,
+    // decoded by ffmpeg, and the time it finished.
+    bool decodeStamps(const QStringList &options, int count, std::vector<qint64> &times, qint64 &now)
+    {
+        const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+        if (ffmpeg.isEmpty()) {
+            QTest::qSkip("ffmpeg is not installed", __FILE__, __LINE__);
+            return false;
+        }
+        RtspTestServer server(QStringLiteral("127.0.0.50"), {"--stamp", "--fps", "25"}, 8554);
+        if (server.start(options) != RtspTestServer::Start::Ready) {
+            QTest::qFail(qPrintable(server.diagnostics()), __FILE__, __LINE__);
+            return false;
+        }
+        QProcess decoder;
+        decoder.start(ffmpeg, {"-loglevel", "error", "-rtsp_transport", "tcp", "-i", "rtsp://127.0.0.50:8554/1",
+                               "-frames:v", QString::number(count), "-f", "rawvideo", "-pix_fmt", "gray", "-"});
+        if (!decoder.waitForFinished(30000)) {
+            QTest::qFail("ffmpeg did not finish", __FILE__, __LINE__);
+            return false;
+        }
+        now = monotonicMilliseconds();
+        const QByteArray frames = decoder.readAllStandardOutput();
+        if (frames.size() != count * width * height) {
+            QTest::qFail(qPrintable(QStringLiteral("%1 bytes decoded").arg(frames.size())), __FILE__, __LINE__);
+            return false;
+        }
+        for (int f = 0; f < count; ++f) {
+            const auto *row = reinterpret_cast<const std::uint8_t *>(frames.constData())
+                + static_cast<qsizetype>(f) * width * height + static_cast<qsizetype>(height / 16) * width;
+            std::uint32_t value = 0;
+            if (!FrameStamp::read(row, width, &value)) {
+                QTest::qFail(qPrintable(QStringLiteral("no stamp in frame %1").arg(f)), __FILE__, __LINE__);
+                return false;
+            }
+            times.push_back(FrameStamp::unwrap(value, now));
+        }
+        return true;
     }
 };
 

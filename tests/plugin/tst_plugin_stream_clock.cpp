@@ -5,6 +5,9 @@
 
 #include "stream_clock.h"
 
+#include <algorithm>
+#include <random>
+
 namespace {
 constexpr AVRational kVideoClock{1, 90000}; // RTP video clock rate
 constexpr AVRational kAudioClock{1, 8000};  // G.711
@@ -130,6 +133,34 @@ private slots:
         QCOMPARE(audio.dts, video.dts);
         const PacketTiming later = clock.stamp(kAudio, audioAt(3.02), AV_NOPTS_VALUE, kAudioClock);
         QCOMPARE(later.dts - audio.dts, mtime_t(20000));
+    }
+
+    // Frames that take 20 ms to arrive, each held back by up to 150 ms more
+    // (in order, as a jittery network delivers them). libVLC dates the
+    // pictures from when each PCR arrives: the PCR must keep to the quickest
+    // frames' pace, not follow each held-back one.
+    void pcrKeepsThePaceOfTheQuickestPackets()
+    {
+        StreamClock clock(1);
+        std::mt19937 random(7);
+        std::uniform_int_distribution<mtime_t> hold(0, 150000);
+        const mtime_t start = 1000 * CLOCK_FREQ; // mdate() of the first capture
+        mtime_t arrival = 0, offset = VLC_TS_INVALID, pcr = VLC_TS_INVALID, worst = 0;
+        for (int frame = 0; frame < 150; ++frame) {
+            const mtime_t captured = start + frame * 40000;
+            arrival = std::max(arrival, captured + 20000 + hold(random));
+            const PacketTiming timing = clock.stamp(kVideo, videoAt(frame * 0.04), AV_NOPTS_VALUE, kVideoClock, arrival);
+            if (offset == VLC_TS_INVALID)
+                offset = timing.dts - captured;
+            if (timing.pcr == VLC_TS_INVALID)
+                continue;
+            QVERIFY(pcr == VLC_TS_INVALID || timing.pcr > pcr);
+            pcr = timing.pcr;
+            // How long after the capture of the time it announces the PCR came.
+            if (frame >= 50)
+                worst = std::max(worst, arrival - (pcr - offset));
+        }
+        QVERIFY2(worst >= 20000 && worst < 35000, qPrintable(QStringLiteral("%1 µs").arg(worst)));
     }
 
     void smallReorderingIsNoRestart()

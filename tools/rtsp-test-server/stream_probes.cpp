@@ -46,24 +46,54 @@ GstPadProbeReturn stampFrame(GstPad *pad, GstPadProbeInfo *info, gpointer)
     return GST_PAD_PROBE_OK;
 }
 
-// Holds each RTP packet back by a random 0..limit, never letting one overtake the
-// packet before it: the arrival jitter of a busy network, without loss.
+// Holds each RTP packet back by a random 0..limit from the moment its frame was
+// captured, never letting one overtake the packet before it: the arrival jitter of
+// a busy network, without loss. The hold is counted from the capture (the buffer's
+// running time on the pipeline clock), not from when this thread gets to the
+// packet: counted from there, every hold would add to the ones before and the
+// stream would fall ever further behind, slower than real time.
 struct JitterState
 {
-    std::int64_t limitNanos = 0;
-    std::int64_t lastRelease = 0;
+    GstClockTime limit = 0;
+    GstClockTime lastRelease = 0;
     std::mt19937 random {20261208};
 };
 
-GstPadProbeReturn delayPacket(GstPad *, GstPadProbeInfo *, gpointer data)
+// The running time of the buffer's capture: its timestamp in the pad's segment
+// (encoders start theirs far from zero).
+GstClockTime runningTime(GstPad *pad, GstBuffer *buffer)
+{
+    if (!GST_BUFFER_PTS_IS_VALID(buffer))
+        return GST_CLOCK_TIME_NONE;
+    GstEvent *event = gst_pad_get_sticky_event(pad, GST_EVENT_SEGMENT, 0);
+    if (!event)
+        return GST_CLOCK_TIME_NONE;
+    const GstSegment *segment = nullptr;
+    gst_event_parse_segment(event, &segment);
+    const GstClockTime time = gst_segment_to_running_time(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
+    gst_event_unref(event);
+    return time;
+}
+
+GstPadProbeReturn delayPacket(GstPad *pad, GstPadProbeInfo *info, gpointer data)
 {
     auto *state = static_cast<JitterState *>(data);
-    std::uniform_int_distribution<std::int64_t> delay(0, state->limitNanos);
-    const std::int64_t release = std::max(state->lastRelease, monotonicNanos() + delay(state->random));
+    GstElement *payloader = GST_PAD_PARENT(pad);
+    const GstClockTime running = runningTime(pad, GST_PAD_PROBE_INFO_BUFFER(info));
+    GstClock *clock = payloader ? gst_element_get_clock(payloader) : nullptr;
+    if (!clock || running == GST_CLOCK_TIME_NONE) {
+        if (clock)
+            gst_object_unref(clock);
+        return GST_PAD_PROBE_OK;
+    }
+    const GstClockTime captured = gst_element_get_base_time(payloader) + running;
+    std::uniform_int_distribution<GstClockTime> hold(0, state->limit);
+    const GstClockTime release = std::max(state->lastRelease, captured + hold(state->random));
     state->lastRelease = release;
-    const std::int64_t wait = release - monotonicNanos();
-    if (wait > 0)
-        std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
+    const GstClockTime now = gst_clock_get_time(clock);
+    gst_object_unref(clock);
+    if (release > now)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(release - now));
     return GST_PAD_PROBE_OK;
 }
 
@@ -96,7 +126,7 @@ void onMediaConfigure(GstRTSPMediaFactory *, GstRTSPMedia *media, gpointer data)
         addProbe(bin, stampElementName, stampFrame, nullptr, nullptr);
     if (options->jitterMilliseconds > 0) {
         auto *state = new JitterState;
-        state->limitNanos = std::int64_t(options->jitterMilliseconds) * 1000000;
+        state->limit = GstClockTime(options->jitterMilliseconds) * GST_MSECOND;
         addProbe(bin, "pay0", delayPacket, state, [](gpointer p) { delete static_cast<JitterState *>(p); });
     }
     gst_object_unref(bin);
