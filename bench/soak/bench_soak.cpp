@@ -107,13 +107,15 @@ void addLongPlayRows(ResultFile &result, const LongPlayFigures &play, int minute
 void addCycleRows(ResultFile &result, const QString &what, const CycleFigures &cycles, const QString &check)
 {
     const double growth = static_cast<double>(cycles.rssEnd - cycles.rssStart);
-    const bool met = cycles.error.isEmpty() && cycles.done == cycles.cycles
-        && std::fabs(growth) <= 10 * kMiB && std::fabs(double(cycles.rssMax - cycles.rssStart)) <= 10 * kMiB;
+    // Start and end are both read with the preview stopped and settled; the highest
+    // reading is taken right after a cycle, with the stopped player's memory not yet
+    // handed back, so it is shown but not judged.
+    const bool met = cycles.error.isEmpty() && cycles.done == cycles.cycles && std::fabs(growth) <= 10 * kMiB;
     // The reading after the first tenth tells growth that levels off (caches, the
     // allocator's per-thread arenas) from growth that goes on.
     const double afterTenth = cycles.rssAtTenths.size() > 1 ? double(cycles.rssAtTenths[1]) : double(cycles.rssEnd);
     QString memory = QStringLiteral("%1 of %2 done; RSS %3 before, %4 after the first tenth, %5 after the last "
-                                    "(highest %6; %7 once malloc_trim returned what the allocator kept)")
+                                    "(highest right after a cycle %6; %7 once malloc_trim returned what the allocator kept)")
                          .arg(thousands(cycles.done), thousands(cycles.cycles), mebibytes(double(cycles.rssStart)),
                               mebibytes(afterTenth), mebibytes(double(cycles.rssEnd)),
                               mebibytes(double(cycles.rssMax)), mebibytes(double(cycles.rssAfterTrim)));
@@ -203,8 +205,12 @@ int main(int argc, char **argv)
                                      {"longest_gap_ended_at_s", play.longestGapEndedAtS},
                                      {"error", play.error}});
     } else {
+        // One play to the picture first, as the long play does: what a first play
+        // loads once (the decoder, the video output and their libraries) is not growth.
         RemoteDriver::click(preview.previewButton);
         preview.dialog->move(0, 0);
+        if (!preview.showsNewPictures(10000))
+            return fail(out, QStringLiteral("failed: no picture after Preview"));
     }
     if (playStops > 0) {
         const CycleFigures cycles = playStopCycles(preview, playStops, checkEvery);

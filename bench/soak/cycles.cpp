@@ -6,6 +6,7 @@
 #include "residentmemory.h"
 #include "rtsp_test_server.h"
 
+#include "app/heapreturn.h"
 #include "ui/previewdlg.h"
 
 #include <QAbstractButton>
@@ -19,12 +20,14 @@ namespace {
 
 constexpr int kStepTimeoutMs = 10000;
 constexpr int kPictureTimeoutMs = 10000;
+// Memory is read once the program has handed back what a stopped player freed.
+constexpr int kSettleMs = HeapReturn::delayMs + 500;
 
 // Runs `cycle` `cycles` times, reading memory after each; stops at the first failure.
 void runCycles(CycleFigures &figures, int cycles, const std::function<QString(int)> &cycle)
 {
     figures.cycles = cycles;
-    RemoteDriver::settle(1000);
+    RemoteDriver::settle(kSettleMs);
     figures.rssStart = figures.rssMax = residentBytes();
     std::vector<std::int64_t> nanos;
     nanos.reserve(std::size_t(cycles));
@@ -44,7 +47,7 @@ void runCycles(CycleFigures &figures, int cycles, const std::function<QString(in
             figures.rssAtTenths.push_back(residentBytes());
     }
     figures.perCycle = summarize(nanos);
-    RemoteDriver::settle(1000);
+    RemoteDriver::settle(kSettleMs);
     figures.rssEnd = residentBytes();
     figures.rssMax = std::max(figures.rssMax, figures.rssEnd);
     malloc_trim(0);
