@@ -8,14 +8,13 @@
 #include "peerplayer.h"
 #include "rtsp_test_server.h"
 
-#include "benchhome.h"
 #include "benchoptions.h"
 #include "loopbackpeer.h"
 #include "processusage.h"
 #include "remotedriver.h"
+#include "remoteunderbench.h"
 #include "resultfile.h"
 
-#include "app/corvanta.h"
 #include "ui/previewdlg.h"
 
 #include <QAbstractButton>
@@ -135,14 +134,11 @@ int main(int argc, char **argv)
     const QString out = options.outDirectory();
     if (geteuid() != 0)
         return fail(out, QStringLiteral("skipped: port 554 needs root"), 0);
-    BenchHome home;
-    prepareLikeTheProgram(argc, argv);
-    Corvanta app(argc, argv);
-    RemoteDriver driver;
+    RemoteUnderBench remote(argc, argv);
+    RemoteDriver &driver = remote.driver();
     FrameWatcher watcher;
-    if (!driver.window() || !watcher.isOpen() || !driver.showAndWaitUntilExposed(10000))
+    if (!watcher.isOpen() || !remote.show(QPoint(0, 0)))
         return fail(out, QStringLiteral("failed: the main window did not show"));
-    driver.window()->move(0, 0);
     LoopbackPeer::Options peerOptions;
     peerOptions.address = cameraAddress.toStdString();
     LoopbackPeer peer(peerOptions);

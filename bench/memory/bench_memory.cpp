@@ -6,14 +6,13 @@
 // there would be in the link's socket set-up or the button's state changes. The
 // figure is the bench process's, which is the real application object and window plus
 // the peer's thread and its stamp buffer (allocated and touched before the first read).
-#include "benchhome.h"
 #include "benchoptions.h"
 #include "loopbackpeer.h"
 #include "remotedriver.h"
+#include "remoteunderbench.h"
 #include "residentmemory.h"
 #include "resultfile.h"
 
-#include "app/corvanta.h"
 
 #include <QAbstractButton>
 #include <QJsonArray>
@@ -92,11 +91,9 @@ int main(int argc, char **argv)
 {
     const BenchOptions options(argc, argv);
     const int cycles = options.number(QStringLiteral("cycles"), 10000);
-    BenchHome home;
-    prepareLikeTheProgram(argc, argv);
-    Corvanta app(argc, argv);
-    RemoteDriver driver;
-    if (!driver.window() || !driver.showAndWaitUntilExposed(10000))
+    RemoteUnderBench remote(argc, argv);
+    RemoteDriver &driver = remote.driver();
+    if (!remote.show())
         return fail("the main window did not show");
 
     LoopbackPeer::Options peerOptions;

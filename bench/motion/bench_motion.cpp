@@ -20,12 +20,11 @@
 #include "picturechange.h"
 #include "simulatorprocess.h"
 
-#include "benchhome.h"
 #include "benchoptions.h"
 #include "remotedriver.h"
+#include "remoteunderbench.h"
 #include "resultfile.h"
 
-#include "app/corvanta.h"
 
 #include <X11/Xlib.h>
 
@@ -175,14 +174,11 @@ int main(int argc, char **argv)
     const QString out = options.outDirectory();
     if (geteuid() != 0)
         return fail(out, QStringLiteral("skipped: port 554 needs root"), 0);
-    BenchHome home;
-    prepareLikeTheProgram(argc, argv);
-    Corvanta app(argc, argv);
-    RemoteDriver driver;
-    if (!driver.window() || !driver.showAndWaitUntilExposed(10000))
-        return fail(out, QStringLiteral("failed: the main window did not show"));
+    RemoteUnderBench remote(argc, argv);
+    RemoteDriver &driver = remote.driver();
     // Below the preview, which opens at the top left: the two never overlap.
-    driver.window()->move(0, 520);
+    if (!remote.show(QPoint(0, 520)))
+        return fail(out, QStringLiteral("failed: the main window did not show"));
 
     SimulatorProcess simulator(cameraAddress);
     QString error;

@@ -11,15 +11,14 @@
 // peer's thread returns from recv() with the message's ninth byte.
 #include "messagesenders.h"
 
-#include "benchhome.h"
 #include "benchoptions.h"
 #include "loopbackpeer.h"
 #include "monotonic.h"
 #include "remotedriver.h"
+#include "remoteunderbench.h"
 #include "resultfile.h"
 #include "summary.h"
 
-#include "app/corvanta.h"
 
 #include <QAbstractButton>
 #include <QTextStream>
@@ -188,11 +187,9 @@ int main(int argc, char **argv)
 {
     const BenchOptions options(argc, argv);
     const int pairs = options.number(QStringLiteral("pairs"), 2000);
-    BenchHome home;
-    prepareLikeTheProgram(argc, argv);
-    Corvanta app(argc, argv);
-    RemoteDriver driver;
-    if (!driver.window() || !driver.showAndWaitUntilExposed(10000))
+    RemoteUnderBench program(argc, argv);
+    RemoteDriver &driver = program.driver();
+    if (!program.show())
         return fail("the main window did not show");
 
     auto remotePeer = startPeer("127.0.0.61", true);

@@ -5,16 +5,15 @@
 #include "framewatcher.h"
 #include "rtsp_test_server.h"
 
-#include "benchhome.h"
 #include "benchoptions.h"
 #include "loopbackpeer.h"
 #include "monotonic.h"
 #include "remotedriver.h"
+#include "remoteunderbench.h"
 #include "residentmemory.h"
 #include "resultfile.h"
 #include "summary.h"
 
-#include "app/corvanta.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -165,12 +164,10 @@ int main(int argc, char **argv)
     const QString out = options.outDirectory();
     if (geteuid() != 0)
         return notMeasured(out, QStringLiteral("skipped: port 554 needs root"), 0);
-    BenchHome home;
-    prepareLikeTheProgram(argc, argv);
-    Corvanta app(argc, argv);
-    RemoteDriver driver;
+    RemoteUnderBench remote(argc, argv);
+    RemoteDriver &driver = remote.driver();
     FrameWatcher watcher;
-    if (!driver.window() || !watcher.isOpen() || !driver.showAndWaitUntilExposed(10000))
+    if (!watcher.isOpen() || !remote.show())
         return notMeasured(out, QStringLiteral("failed: the main window did not show"));
 
     LoopbackPeer::Options peerOptions;

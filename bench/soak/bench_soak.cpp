@@ -9,14 +9,13 @@
 #include "longplay.h"
 #include "previewunderload.h"
 
-#include "benchhome.h"
 #include "benchoptions.h"
 #include "loopbackpeer.h"
 #include "remotedriver.h"
+#include "remoteunderbench.h"
 #include "resultfile.h"
 #include "rtsp_test_server.h"
 
-#include "app/corvanta.h"
 #include "ui/previewdlg.h"
 
 #include <X11/Xlib.h>
@@ -169,13 +168,10 @@ int main(int argc, char **argv)
     const QString out = options.outDirectory();
     if (geteuid() != 0)
         return fail(out, QStringLiteral("skipped: port 554 needs root"), 0);
-    BenchHome home;
-    prepareLikeTheProgram(argc, argv);
-    Corvanta app(argc, argv);
-    RemoteDriver driver;
-    if (!driver.window() || !driver.showAndWaitUntilExposed(10000))
+    RemoteUnderBench remote(argc, argv);
+    RemoteDriver &driver = remote.driver();
+    if (!remote.show(QPoint(0, 0)))
         return fail(out, QStringLiteral("failed: the main window did not show"));
-    driver.window()->move(0, 0);
     RtspTestServer server(cameraAddress, {"--codec", "h264", "--keyframe-interval", "1", "--stamp"});
     if (server.start() != RtspTestServer::Start::Ready)
         return fail(out, QStringLiteral("failed: ") + server.diagnostics());

@@ -1,0 +1,26 @@
+#include "remoteunderbench.h"
+
+namespace {
+
+constexpr int kShowTimeoutMs = 10000;
+
+} // namespace
+
+RemoteUnderBench::RemoteUnderBench(int &argc, char **argv)
+    : prepared_(argc, argv)
+    , app_(argc, argv)
+{
+}
+
+bool RemoteUnderBench::show()
+{
+    return driver_.window() && driver_.showAndWaitUntilExposed(kShowTimeoutMs);
+}
+
+bool RemoteUnderBench::show(QPoint at)
+{
+    if (!show())
+        return false;
+    driver_.window()->move(at);
+    return true;
+}
