@@ -7,6 +7,17 @@
 #include <vlc_interrupt.h>
 #include <vlc_network.h>
 
+namespace {
+
+// Dating a picture from the next one's first packet (see StreamClock) leaves
+// that packet the cache less a frame. libavcodec's frame threads hold a frame
+// for each thread past the first, and the video output wants a picture ahead
+// of its time: with a cache as small as 100 ms they need all of it, and every
+// picture came late. The program's own 300 ms has room to spare.
+constexpr int64_t kCachingMsToDateFromTheNextPacket = 200;
+
+} // namespace
+
 int startSession(demux_t *demux, demux_sys_t &sys)
 {
     const HostLookup lookup = lookUpHost(sys.url);
@@ -31,6 +42,14 @@ int startSession(demux_t *demux, demux_sys_t &sys)
     msg_Dbg(demux, "session open, %u stream(s), RTP over %s", context.nb_streams,
             sys.connection.transport() == RtspConnection::Transport::Tcp ? "the RTSP connection" : "UDP");
     auto clock = std::make_unique<StreamClock>(context.nb_streams);
+    const bool roomForAFrame = var_InheritInteger(demux, "network-caching") >= kCachingMsToDateFromTheNextPacket;
+    for (unsigned i = 0; i < context.nb_streams && roomForAFrame; ++i) {
+        // libavformat runs its parser over these to cut the RTP payloads into
+        // pictures; the other codecs' payloads come out as they are complete.
+        const AVCodecID codec = context.streams[i]->codecpar->codec_id;
+        if (codec == AV_CODEC_ID_H264 || codec == AV_CODEC_ID_HEVC)
+            clock->setHandedOverWithNextUnit(i);
+    }
     sys.tracks = addTracks(demux, context);
     sys.clock = std::move(clock);
     return VLC_DEMUXER_SUCCESS;

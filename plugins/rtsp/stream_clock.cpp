@@ -37,6 +37,12 @@ StreamClock::StreamClock(std::size_t streamCount)
 {
 }
 
+void StreamClock::setHandedOverWithNextUnit(std::size_t stream)
+{
+    if (stream < streams_.size())
+        streams_[stream].handedOverWithNext = true;
+}
+
 PacketTiming StreamClock::stamp(std::size_t stream, int64_t pts, int64_t dts, AVRational timeBase, mtime_t arrival)
 {
     const int64_t ptsUs = toUs(pts, timeBase);
@@ -139,8 +145,14 @@ mtime_t StreamClock::advancePcr(std::size_t stream, mtime_t dtsTick, mtime_t arr
     if (state.lastDts != VLC_TS_INVALID && dtsTick > state.lastDts)
         state.lastStep = dtsTick - state.lastDts;
     state.lastDts = dtsTick;
-    if (arrival != VLC_TS_INVALID)
+    if (arrival != VLC_TS_INVALID && !state.handedOverWithNext) {
         noteTransit(state, dtsTick, arrival);
+    } else if (arrival != VLC_TS_INVALID) {
+        // The previous unit came out when this one's first packet arrived.
+        if (state.lastArrival != VLC_TS_INVALID)
+            noteTransit(state, dtsTick, state.lastArrival);
+        state.lastArrival = arrival;
+    }
 
     const mtime_t newest = newestTick(streams_.size());
     mtime_t slowest = VLC_TS_INVALID;

@@ -37,6 +37,16 @@ struct PacketTiming {
 // quickest packets, a packet held back by less than the cache is still shown
 // in time, and the picture is no later than on a quiet network. Without
 // arrival times the PCR is the newest tick of the stream that lags most.
+//
+// libavformat's H.264 and H.265 parser hands a picture over only when the
+// first packet of the next one has come, a frame interval after the picture
+// itself. What that moment tells of the camera's clock is the next picture's
+// tick, so for such a stream the transit is taken from the previous handover
+// to this picture's tick. The PCR then runs a frame ahead of the picture just
+// sent (at the next one's time, which nothing sent yet precedes), and a
+// picture is shown the cache after its own packets came rather than a frame
+// later; the next picture's first packet, which the handover waits for, has
+// the cache less a frame.
 class StreamClock {
 public:
     explicit StreamClock(std::size_t streamCount);
@@ -46,6 +56,10 @@ public:
     // `arrival` is when the packet came (mdate()), or VLC_TS_INVALID.
     PacketTiming stamp(std::size_t stream, int64_t pts, int64_t dts, AVRational timeBase,
                        mtime_t arrival = VLC_TS_INVALID);
+
+    // This stream's units are handed over when the next unit's first packet
+    // arrives (see above).
+    void setHandedOverWithNextUnit(std::size_t stream);
 
 private:
     struct Stream {
@@ -57,6 +71,8 @@ private:
         mtime_t windowStart = VLC_TS_INVALID;
         mtime_t transitNow = INT64_MAX;
         mtime_t transitBefore = INT64_MAX;
+        bool handedOverWithNext = false;
+        mtime_t lastArrival = VLC_TS_INVALID;
     };
 
     mtime_t newestTick(std::size_t except) const;
