@@ -289,12 +289,16 @@ void addLatencyRow(ResultFile &result, const QString &what, const Stream &stream
     json.append(record);
     const double intervalMs = 1000.0 / stream.fps;
     const double lowest = lowestSameCachePeer(runs, figures);
-    const bool met = remote && remote->shown > 0 && lowest > 0 && remote->medianMs <= lowest
+    // Medians closer than one reading of the screen are the same figure (cvlc
+    // plays through the same module and clock, and lands either side).
+    const double readingMs = StampWatcher::kReadingMicros / 1000.0;
+    const bool met = remote && remote->shown > 0 && lowest > 0 && remote->medianMs <= lowest + readingMs
         && remote->p95Ms <= remote->medianMs + intervalMs;
     result.addRow({what + QStringLiteral(" (median / p95 / max)"), remote ? remote->text() : QStringLiteral("failed"),
                    peers.join(QStringLiteral("; ")),
-                   QStringLiteral("median ≤ lowest 300 ms peer (%1 ms), p95 ≤ median + %2 ms")
+                   QStringLiteral("median ≤ lowest 300 ms peer (%1 ms) + %2 ms reading, p95 ≤ median + %3 ms")
                        .arg(lowest, 0, 'f', 0)
+                       .arg(readingMs, 0, 'f', 0)
                        .arg(intervalMs, 0, 'f', 0),
                    verdict(met)});
 }

@@ -27,8 +27,12 @@ public:
     StampWatcher(const StampWatcher &) = delete;
     StampWatcher &operator=(const StampWatcher &) = delete;
 
+    // How often the window is read by default: a picture's display time is
+    // known to within this.
+    static constexpr int kReadingMicros = 2000;
+
     // Starts reading the window; false when it cannot be read.
-    bool start(unsigned long window, int intervalMicros = 2000);
+    bool start(unsigned long window, int intervalMicros = kReadingMicros);
     // Stops reading; what was seen since start().
     std::vector<ShownFrame> stop();
     std::size_t framesSoFar() const { return seen.load(std::memory_order_acquire); }
