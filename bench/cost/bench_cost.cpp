@@ -9,7 +9,6 @@
 #include "rtsp_test_server.h"
 
 #include "benchoptions.h"
-#include "loopbackpeer.h"
 #include "processusage.h"
 #include "remotedriver.h"
 #include "remoteunderbench.h"
@@ -139,10 +138,7 @@ int main(int argc, char **argv)
     FrameWatcher watcher;
     if (!watcher.isOpen() || !remote.show(QPoint(0, 0)))
         return fail(out, QStringLiteral("failed: the main window did not show"));
-    LoopbackPeer::Options peerOptions;
-    peerOptions.address = cameraAddress.toStdString();
-    LoopbackPeer peer(peerOptions);
-    const QString notConnected = driver.connectToStartedPeer(peer, cameraAddress, 10000);
+    const QString notConnected = remote.connectToQuietCamera(cameraAddress);
     if (!notConnected.isEmpty())
         return fail(out, QStringLiteral("failed: ") + notConnected);
 

@@ -13,7 +13,6 @@
 #include "rtsp_test_server.h"
 
 #include "benchoptions.h"
-#include "loopbackpeer.h"
 #include "remotedriver.h"
 #include "remoteunderbench.h"
 #include "resultfile.h"
@@ -376,10 +375,7 @@ int main(int argc, char **argv)
     RemoteDriver &driver = remote.driver();
     if (!remote.show(QPoint(0, 0)))
         return fail(out, QStringLiteral("failed: the main window did not show"));
-    LoopbackPeer::Options peerOptions;
-    peerOptions.address = cameraAddress.toStdString();
-    LoopbackPeer peer(peerOptions);
-    const QString notConnected = driver.connectToStartedPeer(peer, cameraAddress, 10000);
+    const QString notConnected = remote.connectToQuietCamera(cameraAddress);
     if (!notConnected.isEmpty())
         return fail(out, QStringLiteral("failed: ") + notConnected);
 

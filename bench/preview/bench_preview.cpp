@@ -6,7 +6,6 @@
 #include "rtsp_test_server.h"
 
 #include "benchoptions.h"
-#include "loopbackpeer.h"
 #include "monotonic.h"
 #include "remotedriver.h"
 #include "remoteunderbench.h"
@@ -170,13 +169,10 @@ int main(int argc, char **argv)
     if (!watcher.isOpen() || !remote.show())
         return notMeasured(out, QStringLiteral("failed: the main window did not show"));
 
-    LoopbackPeer::Options peerOptions;
-    peerOptions.address = cameraAddress.toStdString();
-    LoopbackPeer peer(peerOptions);
     RtspTestServer server(cameraAddress);
     if (server.start() != RtspTestServer::Start::Ready)
         return notMeasured(out, QStringLiteral("failed: ") + server.diagnostics());
-    const QString notConnected = driver.connectToStartedPeer(peer, cameraAddress, 10000);
+    const QString notConnected = remote.connectToQuietCamera(cameraAddress);
     if (!notConnected.isEmpty())
         return notMeasured(out, QStringLiteral("failed: ") + notConnected);
 

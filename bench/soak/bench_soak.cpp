@@ -10,7 +10,6 @@
 #include "previewunderload.h"
 
 #include "benchoptions.h"
-#include "loopbackpeer.h"
 #include "remotedriver.h"
 #include "remoteunderbench.h"
 #include "resultfile.h"
@@ -175,10 +174,7 @@ int main(int argc, char **argv)
     RtspTestServer server(cameraAddress, {"--codec", "h264", "--keyframe-interval", "1", "--stamp"});
     if (server.start() != RtspTestServer::Start::Ready)
         return fail(out, QStringLiteral("failed: ") + server.diagnostics());
-    LoopbackPeer::Options peerOptions;
-    peerOptions.address = cameraAddress.toStdString();
-    LoopbackPeer peer(peerOptions);
-    const QString notConnected = driver.connectToStartedPeer(peer, cameraAddress, 10000);
+    const QString notConnected = remote.connectToQuietCamera(cameraAddress);
     if (!notConnected.isEmpty())
         return fail(out, QStringLiteral("failed: ") + notConnected);
     PreviewUnderLoad preview(driver, server);

@@ -3,6 +3,7 @@
 namespace {
 
 constexpr int kShowTimeoutMs = 10000;
+constexpr int kConnectTimeoutMs = 10000;
 
 } // namespace
 
@@ -23,4 +24,12 @@ bool RemoteUnderBench::show(QPoint at)
         return false;
     driver_.window()->move(at);
     return true;
+}
+
+QString RemoteUnderBench::connectToQuietCamera(const QString &address)
+{
+    LoopbackPeer::Options options;
+    options.address = address.toStdString();
+    camera_ = std::make_unique<LoopbackPeer>(options);
+    return driver_.connectToStartedPeer(*camera_, address, kConnectTimeoutMs);
 }

@@ -2,11 +2,15 @@
 #define HALVORINE_BENCH_REMOTEUNDERBENCH_H
 
 #include "benchhome.h"
+#include "loopbackpeer.h"
 #include "remotedriver.h"
 
 #include "app/corvanta.h"
 
 #include <QPoint>
+#include <QString>
+
+#include <memory>
 
 // The real remote as a bench runs it: a throw-away home for its saved cameras, the
 // process prepared as the program's main() prepares it, the real application object
@@ -22,6 +26,10 @@ public:
     // screen; false when there is no window or it never showed.
     bool show();
     bool show(QPoint at);
+    // Starts a camera peer on `address` that takes messages without answering
+    // and connects the remote to it, for benches that need the link up but do
+    // not time it; empty, or what failed. The peer lives as long as this object.
+    QString connectToQuietCamera(const QString &address);
 
 private:
     struct PreparedProcess {
@@ -32,6 +40,7 @@ private:
     PreparedProcess prepared_;
     Corvanta app_;
     RemoteDriver driver_;
+    std::unique_ptr<LoopbackPeer> camera_;
 };
 
 #endif
