@@ -90,7 +90,7 @@ QByteArray contents(const QString &path)
 
 QString committedFile()
 {
-    return QFINDTESTDATA("data/settings-qt5.ini");
+    return QStringLiteral(HALVORINE_SETTINGS_FIXTURE);
 }
 
 // Runs the peer build's program; its output when it fails, null when it succeeds.
