@@ -131,8 +131,8 @@ int main(int argc, char **argv)
     const BenchOptions options(argc, argv);
     const int seconds = options.number(QStringLiteral("seconds"), 60);
     const QString out = options.outDirectory();
-    if (geteuid() != 0)
-        return fail(out, QStringLiteral("skipped: port 554 needs root"), 0);
+    if (!RtspTestServer::mayServeUsualPort())
+        return fail(out, QString::fromLatin1(RtspTestServer::needsRootNote), 0);
     RemoteUnderBench remote(argc, argv);
     RemoteDriver &driver = remote.driver();
     FrameWatcher watcher;

@@ -142,9 +142,9 @@ int main(int argc, char **argv)
     const int seconds = options.number(QStringLiteral("seconds"), 10);
     const QString out = options.outDirectory();
     QCoreApplication app(argc, argv);
-    if (geteuid() != 0)
+    if (!RtspTestServer::mayServeUsualPort())
         return reportNotMeasured(QStringLiteral("arrival"), QStringLiteral("Capture → access unit in libavformat"),
-                                 QStringLiteral("skipped: port 554 needs root"), out, 0);
+                                 QString::fromLatin1(RtspTestServer::needsRootNote), out, 0);
     avformat_network_init();
     ResultFile result(QStringLiteral("arrival"));
     QJsonArray figures;

@@ -32,7 +32,6 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
-#include <unistd.h>
 
 namespace {
 
@@ -369,8 +368,8 @@ int main(int argc, char **argv)
     const int seconds = options.number(QStringLiteral("seconds"), 15);
     const int longSeconds = options.number(QStringLiteral("long-seconds"), 75);
     const QString out = options.outDirectory();
-    if (geteuid() != 0)
-        return fail(out, QStringLiteral("skipped: port 554 needs root"), 0);
+    if (!RtspTestServer::mayServeUsualPort())
+        return fail(out, QString::fromLatin1(RtspTestServer::needsRootNote), 0);
     RemoteUnderBench remote(argc, argv);
     RemoteDriver &driver = remote.driver();
     if (!remote.show(QPoint(0, 0)))

@@ -20,6 +20,8 @@
 #include "picturechange.h"
 #include "simulatorprocess.h"
 
+#include "rtsp_test_server.h"
+
 #include "benchoptions.h"
 #include "remotedriver.h"
 #include "remoteunderbench.h"
@@ -37,7 +39,6 @@
 #include <cmath>
 #include <cstdio>
 #include <tuple>
-#include <unistd.h>
 
 namespace {
 
@@ -172,8 +173,8 @@ int main(int argc, char **argv)
     const int presses = options.number(QStringLiteral("presses"), 20);
     const int longSeconds = options.number(QStringLiteral("long-seconds"), 60);
     const QString out = options.outDirectory();
-    if (geteuid() != 0)
-        return fail(out, QStringLiteral("skipped: port 554 needs root"), 0);
+    if (!RtspTestServer::mayServeUsualPort())
+        return fail(out, QString::fromLatin1(RtspTestServer::needsRootNote), 0);
     RemoteUnderBench remote(argc, argv);
     RemoteDriver &driver = remote.driver();
     // Below the preview, which opens at the top left: the two never overlap.

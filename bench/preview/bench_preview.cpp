@@ -24,7 +24,6 @@
 #include <cstdio>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 extern char **environ;
 
@@ -161,8 +160,8 @@ int main(int argc, char **argv)
     const BenchOptions options(argc, argv);
     const int runs = options.number(QStringLiteral("runs"), 10);
     const QString out = options.outDirectory();
-    if (geteuid() != 0)
-        return notMeasured(out, QStringLiteral("skipped: port 554 needs root"), 0);
+    if (!RtspTestServer::mayServeUsualPort())
+        return notMeasured(out, QString::fromLatin1(RtspTestServer::needsRootNote), 0);
     RemoteUnderBench remote(argc, argv);
     RemoteDriver &driver = remote.driver();
     FrameWatcher watcher;

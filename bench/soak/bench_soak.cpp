@@ -25,7 +25,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unistd.h>
 
 namespace {
 
@@ -165,8 +164,8 @@ int main(int argc, char **argv)
     const int snaps = options.number(QStringLiteral("snap-cycles"), 1000);
     const int checkEvery = std::max(1, options.number(QStringLiteral("check-every"), 50));
     const QString out = options.outDirectory();
-    if (geteuid() != 0)
-        return fail(out, QStringLiteral("skipped: port 554 needs root"), 0);
+    if (!RtspTestServer::mayServeUsualPort())
+        return fail(out, QString::fromLatin1(RtspTestServer::needsRootNote), 0);
     RemoteUnderBench remote(argc, argv);
     RemoteDriver &driver = remote.driver();
     if (!remote.show(QPoint(0, 0)))

@@ -56,7 +56,7 @@ RtspTestServer::Start RtspTestServer::start(const QStringList &options, int time
     process.waitForFinished(2000);
     const bool cannotListen = process.state() == QProcess::NotRunning && process.exitStatus() == QProcess::NormalExit
         && process.exitCode() == kExitCannotListen;
-    return cannotListen && port < kFirstUnprivilegedPort && geteuid() != 0 ? Start::PortNeedsRoot : Start::Failed;
+    return cannotListen && port < kFirstUnprivilegedPort && !mayServeUsualPort() ? Start::PortNeedsRoot : Start::Failed;
 }
 
 void RtspTestServer::readLines()
@@ -134,4 +134,9 @@ QString RtspTestServer::diagnostics()
         .arg(address)
         .arg(port)
         .arg(exit, process.errorString(), lines.join(QStringLiteral(" | ")), errors.trimmed());
+}
+
+bool RtspTestServer::mayServeUsualPort()
+{
+    return geteuid() == 0;
 }

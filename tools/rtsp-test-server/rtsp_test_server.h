@@ -24,6 +24,11 @@ public:
     RtspTestServer(const RtspTestServer &) = delete;
     RtspTestServer &operator=(const RtspTestServer &) = delete;
 
+    // Whether this process may serve RTSP on its usual port, 554 (root, on Linux):
+    // benches ask before they build the remote, and skip with `needsRootNote`.
+    static bool mayServeUsualPort();
+    static constexpr const char *needsRootNote = "skipped: port 554 needs root";
+
     // Starts the server and waits for its "ready" line. PortNeedsRoot when it could
     // not bind a privileged port without root: a test skips there, and fails on Failed.
     Start start(const QStringList &options = {}, int timeoutMs = 15000);
