@@ -42,13 +42,14 @@ int startSession(demux_t *demux, demux_sys_t &sys)
     msg_Dbg(demux, "session open, %u stream(s), RTP over %s", context.nb_streams,
             sys.connection.transport() == RtspConnection::Transport::Tcp ? "the RTSP connection" : "UDP");
     auto clock = std::make_unique<StreamClock>(context.nb_streams);
-    const bool roomForAFrame = var_InheritInteger(demux, "network-caching") >= kCachingMsToDateFromTheNextPacket;
-    for (unsigned i = 0; i < context.nb_streams && roomForAFrame; ++i) {
-        // libavformat runs its parser over these to cut the RTP payloads into
-        // pictures; the other codecs' payloads come out as they are complete.
-        const AVCodecID codec = context.streams[i]->codecpar->codec_id;
-        if (codec == AV_CODEC_ID_H264 || codec == AV_CODEC_ID_HEVC)
-            clock->setHandedOverWithNextUnit(i);
+    if (var_InheritInteger(demux, "network-caching") >= kCachingMsToDateFromTheNextPacket) {
+        for (unsigned i = 0; i < context.nb_streams; ++i) {
+            // libavformat runs its parser over these to cut the RTP payloads into
+            // pictures; the other codecs' payloads come out as they are complete.
+            const AVCodecID codec = context.streams[i]->codecpar->codec_id;
+            if (codec == AV_CODEC_ID_H264 || codec == AV_CODEC_ID_HEVC)
+                clock->setHandedOverWithNextUnit(i);
+        }
     }
     sys.tracks = addTracks(demux, context);
     sys.clock = std::move(clock);
