@@ -7,6 +7,11 @@
 #error "HALVORINE_LSAN_SUPPRESSIONS must name tests/sanitizers/lsan.supp"
 #endif
 
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <sanitizer/lsan_interface.h>
+#include <string.h>
+
 #define HALVORINE_VISIBLE __attribute__((visibility("default"), used))
 
 /* Libraries stay loaded to the end of the process. Qt unloads its platform and image
@@ -18,6 +23,41 @@ HALVORINE_VISIBLE int dlclose(void *handle)
 {
     (void)handle;
     return 0;
+}
+
+/* QtTest runs every test binary under a watchdog thread of its own. Now and then, on a
+ * loaded machine, the reference that thread holds on its own thread data (120 bytes, made
+ * in QThread's constructor) is never given back, and the leak check at exit reports it.
+ * It is QtTest's object and the test never sees it. A suppression cannot single it out:
+ * the fast unwinder stops inside QThread's constructor, and naming that would hide the
+ * threads of our own code as well. So QThread's constructor is wrapped here, and only
+ * when QtTest's library calls it are its allocations left out of the check; a thread
+ * that our code or any other library makes is checked as before. */
+static int called_from_qtest(const void *return_address)
+{
+    Dl_info caller;
+    if (!dladdr(return_address, &caller) || !caller.dli_fname)
+        return 0;
+    const char *file = strrchr(caller.dli_fname, '/');
+    file = file ? file + 1 : caller.dli_fname;
+    return strncmp(file, "libQt5Test.so", 13) == 0 || strncmp(file, "libQt6Test.so", 13) == 0;
+}
+
+/* QThread::QThread(QObject *) as a subclass's constructor calls it (the base-object
+ * constructor); QtTest's watchdog is such a subclass. */
+HALVORINE_VISIBLE void halvorine_qthread_constructor(void *self, void *parent) __asm__("_ZN7QThreadC2EP7QObject");
+void halvorine_qthread_constructor(void *self, void *parent)
+{
+    typedef void (*Constructor)(void *, void *);
+    static Constructor qt_constructor;
+    if (!qt_constructor)
+        qt_constructor = (Constructor)dlsym(RTLD_NEXT, "_ZN7QThreadC2EP7QObject");
+    const int from_qtest = called_from_qtest(__builtin_return_address(0));
+    if (from_qtest)
+        __lsan_disable();
+    qt_constructor(self, parent);
+    if (from_qtest)
+        __lsan_enable();
 }
 
 /* Leak checking stays on (the default on Linux, said here so nobody wonders). */
