@@ -145,12 +145,12 @@ mtime_t StreamClock::advancePcr(std::size_t stream, mtime_t dtsTick, mtime_t arr
     if (state.lastDts != VLC_TS_INVALID && dtsTick > state.lastDts)
         state.lastStep = dtsTick - state.lastDts;
     state.lastDts = dtsTick;
-    if (arrival != VLC_TS_INVALID && !state.handedOverWithNext) {
-        noteTransit(state, dtsTick, arrival);
-    } else if (arrival != VLC_TS_INVALID) {
-        // The previous unit came out when this one's first packet arrived.
-        if (state.lastArrival != VLC_TS_INVALID)
-            noteTransit(state, dtsTick, state.lastArrival);
+    if (arrival != VLC_TS_INVALID) {
+        // A unit handed over with the next one dates that next unit's first packet:
+        // the previous handover is when this unit's own first packet came.
+        const mtime_t ownArrival = state.handedOverWithNext ? state.lastArrival : arrival;
+        if (ownArrival != VLC_TS_INVALID)
+            noteTransit(state, dtsTick, ownArrival);
         state.lastArrival = arrival;
     }
 
