@@ -43,6 +43,16 @@ ViscaCommand zoomTele(int speed);
 ViscaCommand zoomWide(int speed);
 ViscaCommand zoomStop();
 
+// Focus stop: 81 01 04 08 00 FF (a focus drive is 81 01 04 08 2p FF far, 3p near).
+constexpr qint32 focusLength = 6;
+constexpr char focusStopText[] = "8101040800FF"; // 81 01 04 08 00 FF
+ViscaCommand focusStop();
+
+// The four fixed drives of the on-screen arrows (viscacommand.h), for every input
+// that drives by arrow: the buttons, the arrow keys, a controller's D-pad.
+enum class Arrow { Up, Down, Left, Right };
+ViscaCommand arrowDrive(Arrow arrow);
+
 } // namespace ViscaDrive
 
 #endif

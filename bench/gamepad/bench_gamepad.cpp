@@ -24,6 +24,7 @@
 #include "virtualpad.h"
 
 #include "camera/camera.h"
+#include "camera/cameramotion.h"
 #include "input/gamepadinput.h"
 
 #include <QCoreApplication>
@@ -46,7 +47,7 @@
 namespace {
 
 constexpr int rounds = 4;
-constexpr int spacingMs = 60; // beyond CommandPacer::intervalMs
+constexpr int spacingMs = 60; // beyond CameraMotion::intervalMs
 
 const char remoteAddress[] = "127.0.5.30";
 const char floorAddress[] = "127.0.5.31";
@@ -189,7 +190,8 @@ int main(int argc, char **argv)
 
     const double floorCpu = cpuPercentOver(idleMs);
 
-    auto input = std::make_unique<GamepadInput>(&camera);
+    CameraMotion motion(&camera);
+    auto input = std::make_unique<GamepadInput>(&camera, &motion);
     const std::int64_t startBegin = monotonicNanos();
     if (!input->start())
         return fail("SDL's game controller subsystem did not start");
