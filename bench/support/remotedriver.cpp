@@ -29,6 +29,7 @@ void sendMouse(QAbstractButton *button, QEvent::Type type)
 
 void prepareLikeTheProgram(int argc, char **argv)
 {
+    Platform::setPluginPath(argc, argv);
     Platform::preferNativeWindowPlatform(argc, argv);
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);

@@ -172,6 +172,7 @@ int main(int argc, char **argv)
     // Before Qt starts any thread or opens any socket: the namespace is the process's.
     const QString unavailable = PrivateNetwork::enter();
     TestEnvironment environment;
+    Platform::setPluginPath(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     Corvanta app(argc, argv);
