@@ -9,6 +9,7 @@
 
 int main(int argc, char *argv[])
 {
+    Platform::setPluginPath(argc, argv);
     Platform::preferNativeWindowPlatform(argc, argv);
     Platform::scaleForTheScreenAsQt5Does();
     QGuiApplication::setDesktopSettingsAware(true);

@@ -30,7 +30,7 @@ const QString toggleOffIcon = QStringLiteral(":/assets/img/toggle-off.png");
 
 // One icon object per light: every new QIcon made from the file has a cache key of
 // its own, so each state change would leave another copy of the drawn light in Qt's
-// pixmap cache (some 14 MiB after 10,000 connects).
+// pixmap cache.
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , lightOn(toggleOnIcon)

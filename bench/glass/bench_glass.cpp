@@ -302,7 +302,7 @@ void addLatencyRow(ResultFile &result, const QString &what, const Stream &stream
 }
 
 // The median of each of the first `count` seconds of a stream: libVLC's clock moves
-// the picture in its first seconds (see README), the other players' do not.
+// the picture in its first seconds (see bench/README.md), the other players' do not.
 void addSecondsRow(ResultFile &result, const Stream &stream, const std::vector<Run> &runs, int count, QJsonArray &json)
 {
     QStringList peers;

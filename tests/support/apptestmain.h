@@ -2,6 +2,7 @@
 #define HALVORINE_APPTESTMAIN_H
 
 #include "app/corvanta.h"
+#include "app/platform.h"
 #include "testenvironment.h"
 #include "ui/mainwindow.h"
 
@@ -25,6 +26,7 @@ inline QMainWindow *applicationMainWindow()
     int main(int argc, char **argv)                                             \
     {                                                                           \
         TestEnvironment environment;                                            \
+        Platform::setPluginPath(argc, argv);                                    \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                     \
             qputenv("QT_QPA_PLATFORM", "offscreen");                            \
         Corvanta app(argc, argv);                                               \
