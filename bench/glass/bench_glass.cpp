@@ -17,6 +17,7 @@
 #include "remoteunderbench.h"
 #include "resultfile.h"
 
+#include "settings/previewlatency.h"
 #include "ui/previewdlg.h"
 
 #include <X11/Xlib.h>
@@ -233,6 +234,16 @@ public:
             runs.push_back(remote);
         else
             failures << stream.label() + QStringLiteral(": ") + error;
+        // The remote again in its low-latency mode, beside the same peers.
+        PreviewLatencyChoice::setCurrent(PreviewLatency::Low);
+        Run low;
+        if (measureRemote(stream, seconds, low, error)) {
+            low.player = QStringLiteral("remote low-latency");
+            runs.push_back(low);
+        } else {
+            failures << stream.label() + QStringLiteral(" (low latency): ") + error;
+        }
+        PreviewLatencyChoice::setCurrent(PreviewLatency::Default);
         for (const auto &[peer, sameCache] : peers) {
             if (!allPeers && !sameCache)
                 continue;
