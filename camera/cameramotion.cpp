@@ -57,6 +57,7 @@ void CameraMotion::connectTo(const QString &address)
         t.sinceLastSend.invalidate();
     }
     connectedOnce = false;
+    sinceMotionWritten.invalidate();
     camera->setIpAddr(address);
     camera->connectToCamera();
     // A camera this remote left moving hears its stops first: the socket sends what it
@@ -175,6 +176,7 @@ void CameraMotion::send(Axis axis, const ViscaCommand &command)
     Track &t = track(axis);
     camera->sendCommand(command);
     t.sinceLastSend.start();
+    sinceMotionWritten.start();
     t.lastSent = textOf(command);
     emit sent(axis, t.lastSent);
 }
@@ -227,11 +229,13 @@ void CameraMotion::linkConnected()
 }
 
 // A link that goes while something moves leaves the camera running: the next link to
-// it owes the stops. The operator's own Disconnect has sent them already; a failed
-// attempt never carried anything.
+// it owes the stops. So does one that carried motion a moment before it went, since
+// its last stop may never have arrived. The operator's own Disconnect has sent them
+// already; a failed attempt never carried anything.
 void CameraMotion::linkLost()
 {
-    bool moving = false;
+    bool moving = sinceMotionWritten.isValid() && sinceMotionWritten.elapsed() < unconfirmedMs;
+    sinceMotionWritten.invalidate();
     for (Axis axis : everyAxis) {
         Track &t = track(axis);
         t.hasPending = false;

@@ -51,6 +51,10 @@ public:
     Q_ENUM(Source)
 
     static constexpr int intervalMs = 50;
+    // A lost link may not have delivered what it carried this long before it went:
+    // the last stop could have gone into a stalled link. Unacknowledged data ends a
+    // link within a few seconds (camera/deadpeer.h); the rest is margin.
+    static constexpr int unconfirmedMs = 15000;
 
     explicit CameraMotion(Camera *camera, QObject *parent = nullptr);
 
@@ -122,6 +126,7 @@ private:
     Camera *camera;
     Track tracks[axisCount];
     bool connectedOnce = false; // this attempt reached the camera
+    QElapsedTimer sinceMotionWritten; // on this link
     bool closing = false;       // the operator's own Disconnect is closing the link
     QSet<QString> owedStops;
 };
