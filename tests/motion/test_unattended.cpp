@@ -136,18 +136,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    // Before Qt starts any thread or opens any socket: the namespace is the process's.
-    const QString unavailable = PrivateNetwork::enter();
-    TestEnvironment environment;
-    Platform::setPluginPath(argc, argv);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    Corvanta app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    TestUnattended test(unavailable);
-    return QTest::qExec(&test, argc, argv);
-}
+HALVORINE_PRIVATE_NETWORK_APP_TEST_MAIN(TestUnattended)
 
 #include "test_unattended.moc"
