@@ -33,7 +33,8 @@ private slots:
 
     void noDirectionIsTheOnScreenStop()
     {
-        const QByteArray onScreenStop = wire(makeViscaCommand(Visca::driveStop, Visca::driveLength));
+        // The bytes the on-screen arrows' release sends, as the camera reads them.
+        const QByteArray onScreenStop = QByteArray::fromHex("8101060118140303FF");
         QCOMPARE(wire(ViscaDrive::panTilt(ViscaDrive::Pan::None, ViscaDrive::Tilt::None, 3, 3)), onScreenStop);
         QCOMPARE(wire(ViscaDrive::panTiltStop()), onScreenStop);
         QCOMPARE(wire(ViscaDrive::zoomStop()), QByteArray::fromHex("8101040700FF"));

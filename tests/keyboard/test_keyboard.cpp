@@ -92,8 +92,9 @@ class TestKeyboard : public QObject
         if (window == 0 || !xdo({"windowfocus", "--sync", QString::number(window)}))
             return false;
         keyWatch = std::make_unique<XKeyWatch>(window);
-        // Repeats come sooner and faster than by default, so that a short hold has many.
-        if (!keyWatch->setAutoRepeat(200, 25))
+        // Repeats come sooner and faster than by default (a quick typist's setting is
+        // 200 ms and 25 ms), so that a short hold has many, close together.
+        if (!keyWatch->setAutoRepeat(100, 10))
             return false;
         focusIndex = 0; // the address field has the focus when the window opens
         const int connections = peer.connectionCount();
@@ -106,12 +107,17 @@ class TestKeyboard : public QObject
         return true;
     }
 
+    // Tab or Shift+Tab, whichever way round the chain is shorter.
     bool tabTo(const QString &name)
     {
+        const int size = int(tabOrder.size());
         const int target = int(tabOrder.indexOf(name));
+        const int forward = (target - focusIndex + size) % size;
+        const bool back = forward > size - forward;
         QStringList keys{"key", "--delay", "30"};
-        for (; focusIndex != target; focusIndex = (focusIndex + 1) % int(tabOrder.size()))
-            keys << QStringLiteral("Tab");
+        for (int step = back ? size - forward : forward; step > 0; --step)
+            keys << (back ? QStringLiteral("shift+Tab") : QStringLiteral("Tab"));
+        focusIndex = target;
         return keys.size() == 3 || xdo(keys);
     }
 
