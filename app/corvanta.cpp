@@ -10,10 +10,6 @@
 Corvanta::Corvanta(int &argc, char **argv)
     : QApplication(argc, argv)
 {
-    // libVLC reads its module path when its instance is created, which happens while
-    // the main window is built: set it first, replacing whatever was inherited.
-    qputenv("VLC_PLUGIN_PATH", Platform::pluginDirectory(applicationDirPath()).toUtf8());
-
     const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     // QSettings does not create a missing directory, and saved cameras would be lost silently.
     QDir().mkpath(dataDir);

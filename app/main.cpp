@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/corvanta.h"
 #include "app/platform.h"
 #ifndef HALVORINE_WITHOUT_INPUT
@@ -9,6 +10,10 @@
 
 int main(int argc, char *argv[])
 {
+    const CommandLine commandLine = readCommandLine(argc, argv);
+    if (!commandLine.run)
+        return commandLine.exitCode;
+    Platform::setPluginPath(argc, argv);
     Platform::preferNativeWindowPlatform(argc, argv);
     Platform::scaleForTheScreenAsQt5Does();
     QGuiApplication::setDesktopSettingsAware(true);
@@ -16,6 +21,7 @@ int main(int argc, char *argv[])
     int result = 0;
     {
         Corvanta app(argc, argv);
+        PreviewLatencyChoice::applyAtStart(commandLine.previewLatency);
 #ifndef HALVORINE_WITHOUT_INPUT // the start-up bench's build without keyboard and controllers
         // Signals from here on end the program through the main window's teardown.
         QuitSignals quitSignals;

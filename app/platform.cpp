@@ -1,9 +1,17 @@
 #include "app/platform.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QStandardPaths>
 #include <QtGlobal>
 #include <cstring>
+#include <vector>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace Platform {
 
@@ -17,6 +25,38 @@ QString pluginDirectory(const QString &applicationDir)
 {
     // Qt reports the directory with forward slashes; the join keeps them as they are.
     return applicationDir + QLatin1String(separator) + QLatin1String("plugins");
+}
+
+namespace {
+
+// The folder QCoreApplication::applicationDirPath() will report, found the way Qt finds
+// it, as that call needs the application object.
+QString programDirectory(int argc, char **argv)
+{
+#if defined(Q_OS_WIN)
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    std::vector<wchar_t> path(32768);
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+    return QFileInfo(QDir::fromNativeSeparators(QString::fromWCharArray(path.data(), int(length)))).path();
+#else
+#if defined(Q_OS_LINUX)
+    const QString running = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    if (!running.isEmpty())
+        return QFileInfo(running).path();
+#endif
+    QString program = argc > 0 ? QFile::decodeName(argv[0]) : QString();
+    if (!program.contains(QLatin1Char('/')))
+        program = QStandardPaths::findExecutable(program);
+    return QFileInfo(QFileInfo(program).canonicalFilePath()).path();
+#endif
+}
+
+} // namespace
+
+void setPluginPath(int argc, char **argv)
+{
+    qputenv("VLC_PLUGIN_PATH", pluginDirectory(programDirectory(argc, argv)).toUtf8());
 }
 
 QString settingsFile(const QString &appDataDir)

@@ -9,6 +9,13 @@ namespace Platform {
 // The folder of the program's own libVLC modules, inside the application directory.
 QString pluginDirectory(const QString &applicationDir);
 
+// Sets VLC_PLUGIN_PATH to the plugins folder beside the program (pluginDirectory of the
+// folder Qt reports as the application directory), replacing an inherited value, for
+// libVLC to read when the preview dialog makes its instance. Must run before the
+// application object is built: once Qt's threads run, changing the environment races
+// with their reads of it.
+void setPluginPath(int argc, char **argv);
+
 // The settings file, directly inside the writable application-data directory.
 QString settingsFile(const QString &appDataDir);
 

@@ -37,8 +37,11 @@ QuitSignals::QuitSignals(QObject *parent)
     : QObject(parent)
 {
 #ifndef Q_OS_WIN
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+    // SOCK_CLOEXEC is not on every system (macOS lacks it): the flag is set afterwards.
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
         return;
+    for (int end : signalPipe)
+        ::fcntl(end, F_SETFD, ::fcntl(end, F_GETFD) | FD_CLOEXEC);
     ::fcntl(signalPipe[1], F_SETFL, ::fcntl(signalPipe[1], F_GETFL) | O_NONBLOCK);
     notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, &QuitSignals::quitOnSignal);

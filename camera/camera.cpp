@@ -2,8 +2,6 @@
 
 #include "camera/deadpeer.h"
 
-#include <QEvent>
-#include <QSocketNotifier>
 #include <QTcpSocket>
 
 Camera::Camera(const QString &address)
@@ -16,10 +14,6 @@ Camera::Camera(const QString &address)
     // errorOccurred is the old error(SocketError) signal under its Qt 5.15 / Qt 6 name.
     connect(socket, SIGNAL(errorOccurred(QAbstractSocket::SocketError)), this, SLOT(onClientError()));
     connect(socket, SIGNAL(readyRead()), this, SLOT(onReadyRead()));
-    // Each connection attempt (Qt tries every address of the camera twice, after a
-    // host name's lookup) is made on a socket engine of its own, a new child of the
-    // socket; its descriptor is known once the attempt has begun.
-    socket->installEventFilter(this);
 }
 
 Camera::~Camera()
@@ -54,9 +48,8 @@ void Camera::connectToCamera()
 {
     if (socket->isOpen())
         socket->close();
+    // Where nothing answers, Qt's own limit of 30 s per attempt ends it; the link sets none.
     socket->connectToHost(address, controlPort, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
-    // An address literal has its first attempt under way by now.
-    onConnectAttemptStarted();
 }
 
 void Camera::disconnectFromCamera()
@@ -92,26 +85,6 @@ void Camera::sendCommand(const ViscaCommand &command)
     const qint64 length = qBound(qint64(0), qint64(command.byteCount), qint64(bytes.size()));
     // The socket buffers the bytes and sends them from the event loop.
     socket->write(bytes.constData(), length);
-}
-
-bool Camera::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == socket && event->type() == QEvent::ChildAdded)
-        QMetaObject::invokeMethod(this, "onConnectAttemptStarted", Qt::QueuedConnection);
-    return QObject::eventFilter(watched, event);
-}
-
-// The socket reports its descriptor only once connected; while it connects, the
-// descriptor is the one its engine watches for the connection's completion.
-void Camera::onConnectAttemptStarted()
-{
-    if (socket->state() != QAbstractSocket::ConnectingState)
-        return;
-    const auto notifiers = socket->findChildren<QSocketNotifier *>();
-    for (QSocketNotifier *notifier : notifiers) {
-        if (notifier->type() == QSocketNotifier::Write)
-            DeadPeer::limitConnectAttempt(notifier->socket());
-    }
 }
 
 void Camera::flushCommands()

@@ -40,16 +40,12 @@ public:
     // loop: for a last stop just before the program ends and closes the link.
     void flushCommands();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 signals:
     void cameraConnected();
     void cameraDisconnected();
     void cameraError();
 
 private slots:
-    void onConnectAttemptStarted();
     void onClientConnected();
     void onClientDisconnected();
     void onClientError();

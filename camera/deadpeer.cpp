@@ -36,11 +36,6 @@ void watchEstablished(qintptr descriptor)
                sizeof maxRetransmitSeconds);
 }
 
-void limitConnectAttempt(qintptr)
-{
-    // Windows ends an unanswered attempt after about 21 s of its own accord.
-}
-
 #else
 
 namespace {
@@ -69,15 +64,6 @@ void watchEstablished(qintptr descriptor)
 #endif
 #ifdef TCP_USER_TIMEOUT
     setTcpOption(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, unacknowledgedLimitMilliseconds);
-#endif
-}
-
-void limitConnectAttempt(qintptr descriptor)
-{
-#ifdef TCP_SYNCNT
-    setTcpOption(static_cast<int>(descriptor), IPPROTO_TCP, TCP_SYNCNT, connectRetransmissions);
-#else
-    Q_UNUSED(descriptor)
 #endif
 }
 

@@ -59,6 +59,18 @@ ViscaCommand panTiltStop()
 ViscaCommand zoomTele(int speed) { return zoom(0x20, speed); }
 ViscaCommand zoomWide(int speed) { return zoom(0x30, speed); }
 ViscaCommand zoomStop() { return makeViscaCommand(zoomStopText, zoomLength); }
+ViscaCommand focusStop() { return makeViscaCommand(focusStopText, focusLength); }
+
+ViscaCommand arrowDrive(Arrow arrow)
+{
+    switch (arrow) {
+    case Arrow::Up: return makeViscaCommand(Visca::driveUp, Visca::driveLength);
+    case Arrow::Down: return makeViscaCommand(Visca::driveDown, Visca::driveLength);
+    case Arrow::Left: return makeViscaCommand(Visca::driveLeft, Visca::driveLength);
+    case Arrow::Right: break;
+    }
+    return makeViscaCommand(Visca::driveRight, Visca::driveLength);
+}
 
 ViscaCommand focusFar(int speed) { return lens('\x08', 0x20, speed); }
 ViscaCommand focusNear(int speed) { return lens('\x08', 0x30, speed); }

@@ -46,12 +46,21 @@ ViscaCommand zoomTele(int speed);
 ViscaCommand zoomWide(int speed);
 ViscaCommand zoomStop();
 
-// Focus, driven like the zoom: 81 01 04 08 ZZ FF
-//   ZZ = 2p far at speed p, 3p near at speed p, p 0 (slowest) .. 7; 00 stop.
+// Focus stop: 81 01 04 08 00 FF (a focus drive is 81 01 04 08 2p FF far, 3p near).
+constexpr qint32 focusLength = 6;
+constexpr char focusStopText[] = "8101040800FF"; // 81 01 04 08 00 FF
+ViscaCommand focusStop();
+
+// The four fixed drives of the on-screen arrows (viscacommand.h), for every input
+// that drives by arrow: the buttons, the arrow keys, a controller's D-pad.
+enum class Arrow { Up, Down, Left, Right };
+ViscaCommand arrowDrive(Arrow arrow);
+
+// Focus drive, like the zoom: 81 01 04 08 ZZ FF
+//   ZZ = 2p far at speed p, 3p near at speed p, p 0 (slowest) .. 7 (stop above).
 // Speeds are clamped into 0..7.
 constexpr int minFocusSpeed = 0;
 constexpr int maxFocusSpeed = 7;
-constexpr qint32 focusLength = 6;
 ViscaCommand focusFar(int speed);
 ViscaCommand focusNear(int speed);
 

@@ -1,49 +1,12 @@
 #include "input/gamepaddriver.h"
 
 #include "camera/camera.h"
-#include "camera/viscadrive.h"
-#include "input/motionguard.h"
+#include "camera/cameramotion.h"
 #include "input/stickmapping.h"
 
-namespace {
-
-ViscaCommand arrowCommand(GamepadDriver::Arrow arrow)
+GamepadDriver::GamepadDriver(Camera *camera, CameraMotion *motion, QObject *parent)
+    : QObject(parent), camera(camera), motion(motion)
 {
-    switch (arrow) {
-    case GamepadDriver::Arrow::Up:
-        return makeViscaCommand(Visca::driveUp, Visca::driveLength);
-    case GamepadDriver::Arrow::Down:
-        return makeViscaCommand(Visca::driveDown, Visca::driveLength);
-    case GamepadDriver::Arrow::Left:
-        return makeViscaCommand(Visca::driveLeft, Visca::driveLength);
-    case GamepadDriver::Arrow::Right:
-        break;
-    }
-    return makeViscaCommand(Visca::driveRight, Visca::driveLength);
-}
-
-} // namespace
-
-GamepadDriver::GamepadDriver(Camera *camera, QObject *parent)
-    : QObject(parent),
-      camera(camera),
-      panTilt(camera, ViscaDrive::panTiltStop()),
-      zoom(camera, ViscaDrive::zoomStop())
-{
-}
-
-void GamepadDriver::setMotionGuard(MotionGuard *guard)
-{
-    connect(&panTilt, &CommandPacer::sent, guard,
-            [guard](bool moving) { guard->reportPanTilt(MotionGuard::Controller, moving); });
-    connect(&zoom, &CommandPacer::sent, guard,
-            [guard](bool moving) { guard->reportZoom(MotionGuard::Controller, moving); });
-    connect(guard, &MotionGuard::stopped, this, [this](MotionGuard::Source source) {
-        if (source == MotionGuard::Controller) {
-            panTilt.forget();
-            zoom.forget();
-        }
-    });
 }
 
 void GamepadDriver::setLeftStick(int x, int y)
@@ -55,7 +18,8 @@ void GamepadDriver::setLeftStick(int x, int y)
 
 void GamepadDriver::setZoomControls(int leftTrigger, int rightTrigger, int rightStickY)
 {
-    zoom.request(StickMapping::zoomForControls(leftTrigger, rightTrigger, rightStickY));
+    motion->hold(CameraMotion::Controller, CameraMotion::Axis::Zoom,
+                 StickMapping::zoomForControls(leftTrigger, rightTrigger, rightStickY));
 }
 
 void GamepadDriver::setArrow(Arrow arrow, bool held)
@@ -85,12 +49,13 @@ void GamepadDriver::release()
 {
     stickX = stickY = 0;
     heldArrows.clear();
-    panTilt.restNow();
-    zoom.restNow();
+    motion->letGoAll(CameraMotion::Controller);
 }
 
+// A centred stick asks for the stop, which the owner takes as letting go.
 void GamepadDriver::updatePanTilt()
 {
-    panTilt.request(heldArrows.isEmpty() ? StickMapping::panTiltForStick(stickX, stickY)
-                                         : arrowCommand(heldArrows.last()));
+    motion->hold(CameraMotion::Controller, CameraMotion::Axis::PanTilt,
+                 heldArrows.isEmpty() ? StickMapping::panTiltForStick(stickX, stickY)
+                                      : ViscaDrive::arrowDrive(heldArrows.last()));
 }

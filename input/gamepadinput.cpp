@@ -8,8 +8,8 @@
 
 #include <utility>
 
-GamepadInput::GamepadInput(Camera *camera, QObject *parent)
-    : QObject(parent), gamepadDriver(camera)
+GamepadInput::GamepadInput(Camera *camera, CameraMotion *motion, QObject *parent)
+    : QObject(parent), gamepadDriver(camera, motion)
 {
     connect(&pollTimer, &QTimer::timeout, this, &GamepadInput::poll);
 }

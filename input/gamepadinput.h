@@ -8,6 +8,7 @@
 #include <QVector>
 
 class Camera;
+class CameraMotion;
 class DeviceNode;
 struct SdlLibrary;
 union SDL_Event;
@@ -39,7 +40,7 @@ public:
     // window is mapped and painted, and too soon for anyone to reach for a stick.
     static constexpr int startDelayMs = 250;
 
-    explicit GamepadInput(Camera *camera, QObject *parent = nullptr);
+    GamepadInput(Camera *camera, CameraMotion *motion, QObject *parent = nullptr);
     ~GamepadInput() override;
 
     // Loads SDL2 and starts its game controller subsystem; false (with a warning)

@@ -1,8 +1,7 @@
 #include "input/keyboarddriver.h"
 
-#include "camera/camera.h"
+#include "camera/cameramotion.h"
 #include "camera/viscadrive.h"
-#include "input/motionguard.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -22,10 +21,9 @@ bool isZoomKey(int key)
 
 } // namespace
 
-KeyboardDriver::KeyboardDriver(Camera *camera, MotionGuard *guard, QObject *parent)
+KeyboardDriver::KeyboardDriver(CameraMotion *motion, QObject *parent)
     : QObject(parent)
-    , camera(camera)
-    , guard(guard)
+    , motion(motion)
 {
     qApp->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this,
@@ -34,7 +32,6 @@ KeyboardDriver::KeyboardDriver(Camera *camera, MotionGuard *guard, QObject *pare
         if (state != Qt::ApplicationActive)
             stopAll();
     });
-    connect(guard, &MotionGuard::stopped, this, [this](MotionGuard::Source source) { forget(source); });
 }
 
 KeyboardDriver::~KeyboardDriver()
@@ -128,25 +125,30 @@ bool KeyboardDriver::release(QKeyEvent *event)
     return true;
 }
 
-void KeyboardDriver::sendLatest(Motion motion)
+void KeyboardDriver::sendLatest(Motion which)
 {
-    if (motion == Motion::PanTilt) {
-        switch (heldArrows.isEmpty() ? 0 : heldArrows.last()) {
-        case Qt::Key_Up: camera->sendUp(); break;
-        case Qt::Key_Down: camera->sendDown(); break;
-        case Qt::Key_Left: camera->sendLeft(); break;
-        case Qt::Key_Right: camera->sendRight(); break;
-        default: camera->sendStop(); break;
+    if (which == Motion::PanTilt) {
+        if (heldArrows.isEmpty()) {
+            motion->letGo(CameraMotion::Keyboard, CameraMotion::Axis::PanTilt);
+            return;
         }
-        guard->reportPanTilt(MotionGuard::Keyboard, !heldArrows.isEmpty());
+        ViscaDrive::Arrow arrow = ViscaDrive::Arrow::Right;
+        switch (heldArrows.last()) {
+        case Qt::Key_Up: arrow = ViscaDrive::Arrow::Up; break;
+        case Qt::Key_Down: arrow = ViscaDrive::Arrow::Down; break;
+        case Qt::Key_Left: arrow = ViscaDrive::Arrow::Left; break;
+        default: break;
+        }
+        motion->hold(CameraMotion::Keyboard, CameraMotion::Axis::PanTilt, ViscaDrive::arrowDrive(arrow));
         return;
     }
-    switch (heldZoomKeys.isEmpty() ? 0 : heldZoomKeys.last()) {
-    case Qt::Key_PageUp: camera->sendCommand(ViscaDrive::zoomTele(zoomSpeed)); break;
-    case Qt::Key_PageDown: camera->sendCommand(ViscaDrive::zoomWide(zoomSpeed)); break;
-    default: camera->sendCommand(ViscaDrive::zoomStop()); break;
+    if (heldZoomKeys.isEmpty()) {
+        motion->letGo(CameraMotion::Keyboard, CameraMotion::Axis::Zoom);
+        return;
     }
-    guard->reportZoom(MotionGuard::Keyboard, !heldZoomKeys.isEmpty());
+    motion->hold(CameraMotion::Keyboard, CameraMotion::Axis::Zoom,
+                 heldZoomKeys.last() == Qt::Key_PageUp ? ViscaDrive::zoomTele(zoomSpeed)
+                                                       : ViscaDrive::zoomWide(zoomSpeed));
 }
 
 // Keys held while the focus goes to another program or to a window of ours that does
@@ -164,13 +166,5 @@ void KeyboardDriver::stopAll()
 {
     heldArrows.clear();
     heldZoomKeys.clear();
-    guard->stop(MotionGuard::Keyboard);
-}
-
-void KeyboardDriver::forget(int source)
-{
-    if (source != MotionGuard::Keyboard)
-        return;
-    heldArrows.clear();
-    heldZoomKeys.clear();
+    motion->letGoAll(CameraMotion::Keyboard);
 }

@@ -6,15 +6,14 @@
 #include <QPointer>
 #include <QVector>
 
-class Camera;
-class MotionGuard;
+class CameraMotion;
 class QKeyEvent;
 class QWidget;
 
 // Drives the camera from the keyboard, application-wide: while the focus is in one of
 // the watched windows, holding an arrow key pans or tilts as the on-screen arrow does,
-// Page Up zooms in and Page Down out, and letting go stops. One message a change: the
-// drive when a key goes down, the stop when the last one comes up; auto-repeat sends
+// Page Up zooms in and Page Down out, and letting go stops. It tells the camera's
+// motion owner what it holds when a key goes down or comes up; auto-repeat changes
 // nothing. Of several arrows held, the latest pressed drives.
 //
 // The widgets handed to keepKeysFor keep their arrow keys (moving the cursor, stepping
@@ -24,7 +23,7 @@ class KeyboardDriver : public QObject
     Q_OBJECT
 
 public:
-    KeyboardDriver(Camera *camera, MotionGuard *guard, QObject *parent = nullptr);
+    explicit KeyboardDriver(CameraMotion *motion, QObject *parent = nullptr);
     ~KeyboardDriver() override;
 
     void watchWindow(QWidget *window);
@@ -46,10 +45,8 @@ private:
     void sendLatest(Motion motion);
     void focusChanged(QWidget *now);
     void stopAll();
-    void forget(int source);
 
-    Camera *camera;
-    MotionGuard *guard;
+    CameraMotion *motion;
     QList<QPointer<QWidget>> windows;
     QList<QPointer<QWidget>> keyKeepers;
     // Keys held, oldest first; the last one is the one that drives.

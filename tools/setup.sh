@@ -14,7 +14,7 @@ HALVORINE_PACKAGES=(
     libavformat-dev libavcodec-dev libavutil-dev
     libgstrtspserver-1.0-dev libgstreamer1.0-dev gstreamer1.0-tools
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
-    gstreamer1.0-plugins-bad gstreamer1.0-libav
+    gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-x
     libx11-dev xvfb xauth xdotool x11-utils
     libsdl2-dev
     binutils-mingw-w64-x86-64 desktop-file-utils ffmpeg

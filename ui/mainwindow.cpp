@@ -3,7 +3,8 @@
 #include "app/corvanta.h"
 #include "app/showmessage.h"
 #include "camera/camera.h"
-#include "input/motionguard.h"
+#include "camera/cameramotion.h"
+#include "camera/viscadrive.h"
 #ifndef HALVORINE_WITHOUT_INPUT
 #include "input/gamepadinput.h"
 #include "input/keyboarddriver.h"
@@ -29,7 +30,7 @@ const QString toggleOffIcon = QStringLiteral(":/assets/img/toggle-off.png");
 
 // One icon object per light: every new QIcon made from the file has a cache key of
 // its own, so each state change would leave another copy of the drawn light in Qt's
-// pixmap cache (some 14 MiB after 10,000 connects).
+// pixmap cache.
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , lightOn(toggleOnIcon)
@@ -40,7 +41,7 @@ MainWindow::MainWindow(QWidget *parent)
     // Creating the dialog creates the libVLC instance, and may already report a failure.
     previewDialog = new PreviewDlg(this);
     camera = new Camera(QStringLiteral("0.0.0.0"));
-    motionGuard = new MotionGuard(camera);
+    motion = new CameraMotion(camera);
     startInput();
     connectSignals();
     refillCameraList();
@@ -54,7 +55,7 @@ void MainWindow::startInput()
     keyboard = nullptr;
     gamepad = nullptr;
 #else
-    keyboard = new KeyboardDriver(camera, motionGuard);
+    keyboard = new KeyboardDriver(motion);
     keyboard->watchWindow(this);
     keyboard->watchWindow(previewDialog);
     // Where arrow keys edit text or step through the list, they keep doing so.
@@ -63,8 +64,7 @@ void MainWindow::startInput()
     keyboard->keepKeysFor(ui->ipCombo);
     // Controllers only once the window is up, off the start-up path; no controller
     // can drive before the operator connects anyway.
-    gamepad = new GamepadInput(camera);
-    gamepad->driver()->setMotionGuard(motionGuard);
+    gamepad = new GamepadInput(camera, motion);
     QTimer::singleShot(GamepadInput::startDelayMs, gamepad, [this] { gamepad->start(); });
 #endif
 }
@@ -76,15 +76,15 @@ MainWindow::~MainWindow()
     keyboard = nullptr;
 #endif
     // A camera left moving would run on to its end stop: whatever input started a
-    // motion, its stop goes out before the link closes. The controllers hear of it
-    // from the guard and have nothing left to stop when they go.
-    motionGuard->stopBeforeClosing();
+    // motion, its stop goes out before the link closes, and the controllers find
+    // nothing left to stop when they go.
+    motion->stopBeforeClosing();
 #ifndef HALVORINE_WITHOUT_INPUT
     delete gamepad;
     gamepad = nullptr;
 #endif
-    delete motionGuard;
-    motionGuard = nullptr;
+    delete motion;
+    motion = nullptr;
     // Then the link: closing its socket may emit cameraDisconnected, whose slot
     // still needs the Connect button and the preview dialog.
     delete camera;
@@ -138,11 +138,11 @@ void MainWindow::connectCamera()
     const QString state = ui->connectBtn->text();
     if (state == connectText) {
         ui->connectBtn->setText(connectingText);
-        camera->setIpAddr(ui->ipEdit->text());
-        camera->connectToCamera();
+        motion->connectTo(ui->ipEdit->text());
     } else if (state == disconnectText) {
         ui->connectBtn->setText(disconnectingText);
-        camera->disconnectFromCamera();
+        // Whatever still moves is stopped before the link closes.
+        motion->disconnectFromCamera();
     }
     // "Connecting" and "Disconnecting" wait for the link to settle.
 }
@@ -182,35 +182,21 @@ void MainWindow::removeIpAddr()
     ui->ipCombo->removeItem(ui->ipCombo->currentIndex());
 }
 
-void MainWindow::moveUp()
-{
-    camera->sendUp();
-    motionGuard->reportPanTilt(MotionGuard::OnScreen, true);
-}
+void MainWindow::moveUp() { driveOnScreen(ViscaDrive::Arrow::Up); }
+void MainWindow::moveDown() { driveOnScreen(ViscaDrive::Arrow::Down); }
+void MainWindow::moveLeft() { driveOnScreen(ViscaDrive::Arrow::Left); }
+void MainWindow::moveRight() { driveOnScreen(ViscaDrive::Arrow::Right); }
 
-void MainWindow::moveDown()
+void MainWindow::driveOnScreen(ViscaDrive::Arrow arrow)
 {
-    camera->sendDown();
-    motionGuard->reportPanTilt(MotionGuard::OnScreen, true);
-}
-
-void MainWindow::moveLeft()
-{
-    camera->sendLeft();
-    motionGuard->reportPanTilt(MotionGuard::OnScreen, true);
-}
-
-void MainWindow::moveRight()
-{
-    camera->sendRight();
-    motionGuard->reportPanTilt(MotionGuard::OnScreen, true);
+    motion->hold(CameraMotion::OnScreen, CameraMotion::Axis::PanTilt, ViscaDrive::arrowDrive(arrow));
 }
 
 void MainWindow::moveStop()
 {
-    camera->sendStop();
-    motionGuard->reportPanTilt(MotionGuard::OnScreen, false);
+    motion->letGo(CameraMotion::OnScreen, CameraMotion::Axis::PanTilt);
 }
+
 void MainWindow::osd() { camera->sendOsd(); }
 void MainWindow::osdEnter() { camera->sendOsdEnter(); }
 void MainWindow::osdBack() { camera->sendOsdBack(); }

@@ -4,12 +4,14 @@
 #include <QIcon>
 #include <QMainWindow>
 
+#include "camera/viscadrive.h"
+
 class AppSettings;
 class Camera;
+class CameraMotion;
 class GamepadInput;
 class KeyboardDriver;
 class MainWindowUi;
-class MotionGuard;
 class PreviewDlg;
 
 // The operator's window: turns button presses into camera commands, keeps the
@@ -44,6 +46,7 @@ private slots:
 
 private:
     void startInput();
+    void driveOnScreen(ViscaDrive::Arrow arrow);
     void connectSignals();
     void refillCameraList();
     void startPreviewStream();
@@ -54,9 +57,9 @@ private:
     Camera *camera;
     const QIcon lightOn;
     const QIcon lightOff;
-    // The stop for whatever still moves when its input goes away, and the keyboard
-    // and game controllers as more inputs; all live and die with the link they drive.
-    MotionGuard *motionGuard;
+    // The one writer of motion to the link, and the keyboard and game controllers as
+    // more inputs beside the arrows; all live and die with the link they drive.
+    CameraMotion *motion;
     KeyboardDriver *keyboard;
     GamepadInput *gamepad;
 };

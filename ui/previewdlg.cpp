@@ -2,6 +2,7 @@
 
 #include "app/heapreturn.h"
 #include "app/showmessage.h"
+#include "settings/previewlatency.h"
 #include "ui/previewdlgui.h"
 
 #include <QCheckBox>
@@ -15,6 +16,11 @@
 
 namespace {
 const char networkCachingOption[] = ":network-caching=300";
+// Low latency: libVLC's cache covers decoding and the video output only, the RTSP
+// input delays the packets just enough for the jitter it sees, and one decoding
+// thread holds no frame back (each frame thread holds one).
+const char *const lowLatencyOptions[] = {":network-caching=40", ":halvorine-rtsp-adaptive-delay",
+                                         ":avcodec-threads=1"};
 // Snap off: a dialog window again, with minimise, maximise and close buttons.
 constexpr Qt::WindowFlags floatingFlags =
     Qt::Dialog | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
@@ -75,7 +81,12 @@ void PreviewDlg::playStream()
         showMessage(QStringLiteral("Can not open your stream"));
         return;
     }
-    libvlc_media_add_option(media, networkCachingOption);
+    if (PreviewLatencyChoice::current() == PreviewLatency::Low) {
+        for (const char *option : lowLatencyOptions)
+            libvlc_media_add_option(media, option);
+    } else {
+        libvlc_media_add_option(media, networkCachingOption);
+    }
     mediaPlayer = libvlc_media_player_new_from_media(media);
 
     int playResult = 0;

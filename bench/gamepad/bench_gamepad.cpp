@@ -16,14 +16,15 @@
 // that of a polled controller, not of one with a kernel input node (not polled at
 // rest), which nothing here can make.
 #include "benchoptions.h"
-#include "loopbackpeer.h"
 #include "monotonic.h"
+#include "recordingpeer.h"
 #include "remotedriver.h"
 #include "resultfile.h"
 #include "summary.h"
 #include "virtualpad.h"
 
 #include "camera/camera.h"
+#include "camera/cameramotion.h"
 #include "input/gamepadinput.h"
 
 #include <QCoreApplication>
@@ -46,7 +47,7 @@
 namespace {
 
 constexpr int rounds = 4;
-constexpr int spacingMs = 60; // beyond CommandPacer::intervalMs
+constexpr int spacingMs = 60; // beyond CameraMotion::intervalMs
 
 const char remoteAddress[] = "127.0.5.30";
 const char floorAddress[] = "127.0.5.31";
@@ -96,7 +97,7 @@ struct Latencies
 // runs; the input notices at its next poll. (Changing the pad from the event loop's
 // own thread would time every change just after a poll, and every wait a whole
 // interval.)
-bool remoteRound(VirtualPad &pad, LoopbackPeer &peer, int pairs, Latencies &out)
+bool remoteRound(VirtualPad &pad, RecordingPeer &peer, int pairs, Latencies &out)
 {
     const std::size_t before = peer.arrivals();
     std::vector<std::int64_t> starts(std::size_t(2 * pairs));
@@ -121,7 +122,7 @@ bool remoteRound(VirtualPad &pad, LoopbackPeer &peer, int pairs, Latencies &out)
 }
 
 // The floor: nothing between SDL's event and write() but a busy loop.
-bool floorRound(VirtualPad &pad, LoopbackPeer &peer, int fd, int pairs, Latencies &out)
+bool floorRound(VirtualPad &pad, RecordingPeer &peer, int fd, int pairs, Latencies &out)
 {
     static const unsigned char drive[] = {0x81, 0x01, 0x06, 0x01, 0x0E, 0x0E, 0x03, 0x01, 0xFF};
     static const unsigned char stop[] = {0x81, 0x01, 0x06, 0x01, 0x18, 0x14, 0x03, 0x03, 0xFF};
@@ -171,11 +172,11 @@ int main(int argc, char **argv)
     const int idleMs = options.number(QStringLiteral("idle-seconds"), 10) * 1000;
     QCoreApplication app(argc, argv);
 
-    LoopbackPeer::Options peerOptions;
+    RecordingPeer::Options peerOptions;
     peerOptions.address = remoteAddress;
-    LoopbackPeer remotePeer(peerOptions);
+    RecordingPeer remotePeer(peerOptions);
     peerOptions.address = floorAddress;
-    LoopbackPeer floorPeer(peerOptions);
+    RecordingPeer floorPeer(peerOptions);
     std::string error;
     if (!remotePeer.start(error) || !floorPeer.start(error))
         return fail(error.c_str());
@@ -189,7 +190,8 @@ int main(int argc, char **argv)
 
     const double floorCpu = cpuPercentOver(idleMs);
 
-    auto input = std::make_unique<GamepadInput>(&camera);
+    CameraMotion motion(&camera);
+    auto input = std::make_unique<GamepadInput>(&camera, &motion);
     const std::int64_t startBegin = monotonicNanos();
     if (!input->start())
         return fail("SDL's game controller subsystem did not start");

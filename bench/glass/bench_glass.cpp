@@ -17,6 +17,7 @@
 #include "remoteunderbench.h"
 #include "resultfile.h"
 
+#include "settings/previewlatency.h"
 #include "ui/previewdlg.h"
 
 #include <X11/Xlib.h>
@@ -233,6 +234,16 @@ public:
             runs.push_back(remote);
         else
             failures << stream.label() + QStringLiteral(": ") + error;
+        // The remote again in its low-latency mode, beside the same peers.
+        PreviewLatencyChoice::setCurrent(PreviewLatency::Low);
+        Run low;
+        if (measureRemote(stream, seconds, low, error)) {
+            low.player = QStringLiteral("remote low-latency");
+            runs.push_back(low);
+        } else {
+            failures << stream.label() + QStringLiteral(" (low latency): ") + error;
+        }
+        PreviewLatencyChoice::setCurrent(PreviewLatency::Default);
         for (const auto &[peer, sameCache] : peers) {
             if (!allPeers && !sameCache)
                 continue;
@@ -302,7 +313,7 @@ void addLatencyRow(ResultFile &result, const QString &what, const Stream &stream
 }
 
 // The median of each of the first `count` seconds of a stream: libVLC's clock moves
-// the picture in its first seconds (see README), the other players' do not.
+// the picture in its first seconds (see bench/README.md), the other players' do not.
 void addSecondsRow(ResultFile &result, const Stream &stream, const std::vector<Run> &runs, int count, QJsonArray &json)
 {
     QStringList peers;

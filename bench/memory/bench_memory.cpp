@@ -7,10 +7,10 @@
 // figure is the bench process's, which is the real application object and window plus
 // the peer's thread and its stamp buffer (allocated and touched before the first read).
 #include "benchoptions.h"
-#include "loopbackpeer.h"
+#include "processmemory.h"
+#include "recordingpeer.h"
 #include "remotedriver.h"
 #include "remoteunderbench.h"
-#include "residentmemory.h"
 #include "resultfile.h"
 
 
@@ -37,7 +37,7 @@ qint64 settledResidentBytes()
     return residentBytes();
 }
 
-bool cycle(QAbstractButton *arrow, const LoopbackPeer &peer)
+bool cycle(QAbstractButton *arrow, const RecordingPeer &peer)
 {
     const std::size_t before = peer.arrivals();
     RemoteDriver::press(arrow);
@@ -47,7 +47,7 @@ bool cycle(QAbstractButton *arrow, const LoopbackPeer &peer)
     return RemoteDriver::runUntil([&] { return peer.arrivals() >= before + 2; }, 5000);
 }
 
-bool reconnect(RemoteDriver &driver, const LoopbackPeer &peer)
+bool reconnect(RemoteDriver &driver, const RecordingPeer &peer)
 {
     auto *connectButton = driver.widget<QAbstractButton>("connectBtn");
     RemoteDriver::click(connectButton); // Disconnect: settles before the click returns
@@ -96,11 +96,11 @@ int main(int argc, char **argv)
     if (!remote.show())
         return fail("the main window did not show");
 
-    LoopbackPeer::Options peerOptions;
+    RecordingPeer::Options peerOptions;
     peerOptions.address = "127.0.0.62";
     peerOptions.answer = true;
     peerOptions.capacity = static_cast<std::size_t>(cycles) * 2 + 16;
-    LoopbackPeer peer(peerOptions);
+    RecordingPeer peer(peerOptions);
     std::string error;
     if (!peer.start(error))
         return fail(error.c_str());

@@ -12,8 +12,8 @@
 #include "messagesenders.h"
 
 #include "benchoptions.h"
-#include "loopbackpeer.h"
 #include "monotonic.h"
+#include "recordingpeer.h"
 #include "remotedriver.h"
 #include "remoteunderbench.h"
 #include "resultfile.h"
@@ -40,7 +40,7 @@ struct SeriesTimes
 struct Series
 {
     MessageSender *sender;
-    LoopbackPeer *peer;
+    RecordingPeer *peer;
     SeriesTimes times;
 };
 
@@ -155,11 +155,11 @@ void report(const Series &remote, const Series &posix, const Series &qtButton, c
                         << medianAndP99(summarize(qtSocket.times.press)) << "\n";
 }
 
-std::unique_ptr<LoopbackPeer> startPeer(const char *address, bool wakeEventLoop)
+std::unique_ptr<RecordingPeer> startPeer(const char *address, bool wakeEventLoop)
 {
-    LoopbackPeer::Options options;
+    RecordingPeer::Options options;
     options.address = address;
-    auto peer = std::make_unique<LoopbackPeer>(options);
+    auto peer = std::make_unique<RecordingPeer>(options);
     std::string error;
     if (!peer->start(error)) {
         std::fprintf(stderr, "bench_press: peer: %s\n", error.c_str());
@@ -170,7 +170,7 @@ std::unique_ptr<LoopbackPeer> startPeer(const char *address, bool wakeEventLoop)
     return peer;
 }
 
-bool waitForClient(const LoopbackPeer &peer)
+bool waitForClient(const RecordingPeer &peer)
 {
     return RemoteDriver::runUntil([&] { return peer.hasClient(); }, 5000);
 }

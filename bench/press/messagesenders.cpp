@@ -1,6 +1,6 @@
 #include "messagesenders.h"
 
-#include "loopbackpeer.h"
+#include "recordingpeer.h"
 #include "remotedriver.h"
 
 #include "ui/mainwindowstyle.h"
@@ -49,7 +49,7 @@ void PosixSender::release()
     (void)!::write(socketFd, stopMessage.constData(), static_cast<size_t>(stopMessage.size()));
 }
 
-bool PosixSender::waitForArrivals(const LoopbackPeer &peer, std::size_t count)
+bool PosixSender::waitForArrivals(const RecordingPeer &peer, std::size_t count)
 {
     return peer.waitForArrivals(count, arrivalTimeoutMs);
 }
@@ -81,7 +81,7 @@ void QtSocketSender::release()
     socket->write(stopMessage);
 }
 
-bool QtSocketSender::waitForArrivals(const LoopbackPeer &peer, std::size_t count)
+bool QtSocketSender::waitForArrivals(const RecordingPeer &peer, std::size_t count)
 {
     return RemoteDriver::runUntil([&] { return peer.arrivals() >= count; }, arrivalTimeoutMs);
 }
@@ -132,7 +132,7 @@ void QtButtonSender::release()
     RemoteDriver::release(button);
 }
 
-bool QtButtonSender::waitForArrivals(const LoopbackPeer &peer, std::size_t count)
+bool QtButtonSender::waitForArrivals(const RecordingPeer &peer, std::size_t count)
 {
     return RemoteDriver::runUntil([&] { return peer.arrivals() >= count; }, arrivalTimeoutMs);
 }
@@ -152,7 +152,7 @@ void ArrowButtonSender::release()
     RemoteDriver::release(arrow);
 }
 
-bool ArrowButtonSender::waitForArrivals(const LoopbackPeer &peer, std::size_t count)
+bool ArrowButtonSender::waitForArrivals(const RecordingPeer &peer, std::size_t count)
 {
     return RemoteDriver::runUntil([&] { return peer.arrivals() >= count; }, arrivalTimeoutMs);
 }

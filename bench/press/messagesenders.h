@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-class LoopbackPeer;
+class RecordingPeer;
 class QAbstractButton;
 class QPushButton;
 class QTcpSocket;
@@ -23,7 +23,7 @@ public:
     virtual ~MessageSender() = default;
     virtual void press() = 0;
     virtual void release() = 0;
-    virtual bool waitForArrivals(const LoopbackPeer &peer, std::size_t count) = 0;
+    virtual bool waitForArrivals(const RecordingPeer &peer, std::size_t count) = 0;
 };
 
 // The floor: a bare blocking POSIX client, one write() per message.
@@ -35,7 +35,7 @@ public:
     bool connectTo(const char *address, unsigned short port);
     void press() override;
     void release() override;
-    bool waitForArrivals(const LoopbackPeer &peer, std::size_t count) override;
+    bool waitForArrivals(const RecordingPeer &peer, std::size_t count) override;
 
 private:
     int socketFd = -1;
@@ -51,7 +51,7 @@ public:
     bool connectTo(const char *address, unsigned short port);
     void press() override;
     void release() override;
-    bool waitForArrivals(const LoopbackPeer &peer, std::size_t count) override;
+    bool waitForArrivals(const RecordingPeer &peer, std::size_t count) override;
 
 private:
     QTcpSocket *socket;
@@ -70,7 +70,7 @@ public:
     bool showAndWaitUntilExposed();
     void press() override;
     void release() override;
-    bool waitForArrivals(const LoopbackPeer &peer, std::size_t count) override;
+    bool waitForArrivals(const RecordingPeer &peer, std::size_t count) override;
 
 private:
     QWidget *window;
@@ -85,7 +85,7 @@ public:
     explicit ArrowButtonSender(QAbstractButton *arrow);
     void press() override;
     void release() override;
-    bool waitForArrivals(const LoopbackPeer &peer, std::size_t count) override;
+    bool waitForArrivals(const RecordingPeer &peer, std::size_t count) override;
 
 private:
     QAbstractButton *arrow;

@@ -7,9 +7,9 @@
 
 #include "benchoptions.h"
 #include "monotonic.h"
+#include "processmemory.h"
 #include "remotedriver.h"
 #include "remoteunderbench.h"
-#include "residentmemory.h"
 #include "resultfile.h"
 #include "summary.h"
 

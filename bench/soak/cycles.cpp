@@ -2,8 +2,8 @@
 
 #include "monotonic.h"
 #include "previewunderload.h"
+#include "processmemory.h"
 #include "remotedriver.h"
-#include "residentmemory.h"
 #include "rtsp_test_server.h"
 
 #include "app/heapreturn.h"

@@ -2,9 +2,9 @@
 
 #include "monotonic.h"
 #include "previewunderload.h"
+#include "processmemory.h"
 #include "processusage.h"
 #include "remotedriver.h"
-#include "residentmemory.h"
 #include "stampwatcher.h"
 
 #include "ui/previewdlg.h"

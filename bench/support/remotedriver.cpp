@@ -1,6 +1,6 @@
 #include "remotedriver.h"
 
-#include "loopbackpeer.h"
+#include "recordingpeer.h"
 
 #include "app/platform.h"
 
@@ -29,6 +29,7 @@ void sendMouse(QAbstractButton *button, QEvent::Type type)
 
 void prepareLikeTheProgram(int argc, char **argv)
 {
+    Platform::setPluginPath(argc, argv);
     Platform::preferNativeWindowPlatform(argc, argv);
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
@@ -68,7 +69,7 @@ void RemoteDriver::click(QAbstractButton *button)
     release(button);
 }
 
-bool RemoteDriver::connectTo(const QString &address, const LoopbackPeer &peer, int timeoutMs)
+bool RemoteDriver::connectTo(const QString &address, const RecordingPeer &peer, int timeoutMs)
 {
     widget<QLineEdit>("ipEdit")->setText(address);
     auto *connectButton = widget<QAbstractButton>("connectBtn");
@@ -77,7 +78,7 @@ bool RemoteDriver::connectTo(const QString &address, const LoopbackPeer &peer, i
                     timeoutMs);
 }
 
-QString RemoteDriver::connectToStartedPeer(LoopbackPeer &peer, const QString &address, int timeoutMs)
+QString RemoteDriver::connectToStartedPeer(RecordingPeer &peer, const QString &address, int timeoutMs)
 {
     std::string error;
     if (!peer.start(error))

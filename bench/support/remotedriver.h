@@ -6,7 +6,7 @@
 
 #include <functional>
 
-class LoopbackPeer;
+class RecordingPeer;
 class QAbstractButton;
 
 // Sets the process up as the program's own main() does before its application object
@@ -36,9 +36,9 @@ public:
     static void click(QAbstractButton *button);
     // Starts the peer, lets its arrivals wake the event loop, and connects the remote to
     // it; the reason when any of it fails, else an empty string.
-    QString connectToStartedPeer(LoopbackPeer &peer, const QString &address, int timeoutMs);
+    QString connectToStartedPeer(RecordingPeer &peer, const QString &address, int timeoutMs);
     // Types the address, clicks Connect, waits for "Disconnect" and the peer's accept.
-    bool connectTo(const QString &address, const LoopbackPeer &peer, int timeoutMs);
+    bool connectTo(const QString &address, const RecordingPeer &peer, int timeoutMs);
 
     // Runs the event loop, sleeping in it, until `done` holds; false after the time-out.
     // Whoever makes `done` true from another thread calls wakeEventLoop().

@@ -28,8 +28,8 @@ bool RemoteUnderBench::show(QPoint at)
 
 QString RemoteUnderBench::connectToQuietCamera(const QString &address)
 {
-    LoopbackPeer::Options options;
+    RecordingPeer::Options options;
     options.address = address.toStdString();
-    camera_ = std::make_unique<LoopbackPeer>(options);
+    camera_ = std::make_unique<RecordingPeer>(options);
     return driver_.connectToStartedPeer(*camera_, address, kConnectTimeoutMs);
 }

@@ -2,7 +2,7 @@
 #define HALVORINE_BENCH_REMOTEUNDERBENCH_H
 
 #include "benchhome.h"
-#include "loopbackpeer.h"
+#include "recordingpeer.h"
 #include "remotedriver.h"
 
 #include "app/corvanta.h"
@@ -40,7 +40,7 @@ private:
     PreparedProcess prepared_;
     Corvanta app_;
     RemoteDriver driver_;
-    std::unique_ptr<LoopbackPeer> camera_;
+    std::unique_ptr<RecordingPeer> camera_;
 };
 
 #endif

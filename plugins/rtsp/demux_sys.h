@@ -1,5 +1,6 @@
 #pragma once
 
+#include "adaptive_delay.h"
 #include "rtsp_connection.h"
 #include "stream_clock.h"
 #include "tracks.h"
@@ -13,6 +14,7 @@ struct demux_sys_t {
     int64_t timeoutUs = 0;
     RtspConnection connection;
     std::unique_ptr<StreamClock> clock; // set once the session is up
+    std::unique_ptr<AdaptiveDelay> delay; // the low-latency preview's, or none
     Tracks tracks;
     AVPacket *packet = nullptr;
 };

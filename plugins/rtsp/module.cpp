@@ -26,6 +26,11 @@ namespace {
 constexpr const char *kTimeoutOption = "halvorine-rtsp-timeout";
 constexpr int kDefaultTimeoutSeconds = 5;
 
+// The low-latency preview's (":halvorine-rtsp-adaptive-delay"): each packet held
+// back by a delay that follows the network's jitter (AdaptiveDelay), on top of a
+// network-caching that the program then keeps small.
+constexpr const char *kAdaptiveDelayOption = "halvorine-rtsp-adaptive-delay";
+
 // libavformat asked to be called again: wait a little, so that a connection
 // that keeps answering so does not spin a core, but wake at once on Stop.
 constexpr mtime_t kRetryPauseUs = 10 * 1000;
@@ -87,6 +92,10 @@ int prepareSession(demux_t *demux)
         return VLC_ENOMEM;
     sys->url = std::string("rtsp://") + demux->psz_location;
     sys->timeoutUs = var_InheritInteger(demux, kTimeoutOption) * CLOCK_FREQ;
+    if (var_InheritBool(demux, kAdaptiveDelayOption)) {
+        sys->delay = std::make_unique<AdaptiveDelay>();
+        msg_Dbg(demux, "adaptive delay on top of the network-caching");
+    }
     demux->p_sys = sys.release();
     demux->pf_demux = Demux;
     demux->pf_control = controlInput;
@@ -130,4 +139,6 @@ vlc_module_begin()
     add_integer(kTimeoutOption, kDefaultTimeoutSeconds, "RTSP timeout (seconds)",
                 "How long to wait for a silent RTSP server before the input ends.", true)
         change_integer_range(1, 600)
+    add_bool(kAdaptiveDelayOption, false, "Adaptive delay",
+             "Hold packets back just as long as the network's jitter needs, on top of the network-caching.", true)
 vlc_module_end()

@@ -34,12 +34,18 @@ void forwardPacket(demux_t *demux, demux_sys_t &sys, const AVPacket &packet)
                 track.gate.skipped());
 
     const AVRational timeBase = sys.connection.context()->streams[packet.stream_index]->time_base;
-    const PacketTiming timing = sys.clock->stamp(packet.stream_index, packet.pts, packet.dts, timeBase, mdate());
+    const mtime_t arrival = mdate();
+    const PacketTiming timing = sys.clock->stamp(packet.stream_index, packet.pts, packet.dts, timeBase, arrival);
     block_t *block = blockFromPacket(packet);
     if (!block)
         return;
-    block->i_pts = timing.pts;
-    block->i_dts = timing.dts;
+    // The adaptive delay moves the packets' times, not the PCR: libVLC's clock
+    // stays where the quickest packets put it, and each picture is shown its
+    // delay later than that (libVLC's own clock follows a changed delay only by
+    // buffering anew, and never comes back down).
+    const mtime_t delay = sys.delay ? sys.delay->delayFor(arrival, timing.dts, timing.lateness) : 0;
+    block->i_pts = timing.pts != VLC_TS_INVALID ? timing.pts + delay : VLC_TS_INVALID;
+    block->i_dts = timing.dts != VLC_TS_INVALID ? timing.dts + delay : VLC_TS_INVALID;
     if (packet.flags & AV_PKT_FLAG_KEY)
         block->i_flags |= BLOCK_FLAG_TYPE_I;
     if (timing.discontinuity) {

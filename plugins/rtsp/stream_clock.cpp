@@ -74,6 +74,8 @@ PacketTiming StreamClock::stamp(std::size_t stream, int64_t pts, int64_t dts, AV
     const mtime_t ptsTick = ptsUs == AV_NOPTS_VALUE ? VLC_TS_INVALID : ptsUs + state.offsetUs;
     timing.pts = ptsTick >= VLC_TS_0 ? ptsTick : VLC_TS_INVALID;
     timing.pcr = advancePcr(stream, timing.dts, arrival);
+    if (arrival != VLC_TS_INVALID && state.windowStart != VLC_TS_INVALID)
+        timing.lateness = std::max<mtime_t>(0, arrival - timing.dts - std::min(state.transitNow, state.transitBefore));
     return timing;
 }
 

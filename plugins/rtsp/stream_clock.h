@@ -14,6 +14,10 @@ struct PacketTiming {
     mtime_t dts = VLC_TS_INVALID;
     mtime_t pcr = VLC_TS_INVALID; // to announce before the packet, if valid
     bool discontinuity = false;   // this stream's times restarted here
+    // How long after the quickest packets of the stream's last seconds this one
+    // came (its arrival less its tick less the smallest transit), or
+    // VLC_TS_INVALID without arrival times or a transit yet.
+    mtime_t lateness = VLC_TS_INVALID;
 };
 
 // Turns packet times (stream time base, as libavformat derives them from the

@@ -37,6 +37,7 @@ void print(const QByteArray &line)
 int runPhase(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    Platform::setPluginPath(argc, argv);
     const QByteArray phase = argv[2];
     if (phase == "scale")
         Platform::scaleForTheScreenAsQt5Does();

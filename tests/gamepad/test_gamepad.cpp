@@ -1,8 +1,8 @@
 // Controllers driving the camera link, with SDL virtual joysticks for controllers and
 // a recording peer on 127.0.5.21 for the camera: what reaches the wire, and when.
 #include "camera/camera.h"
+#include "camera/cameramotion.h"
 #include "input/gamepadinput.h"
-#include "input/motionguard.h"
 #include "recordingpeer.h"
 #include "virtualpad.h"
 
@@ -54,6 +54,7 @@ class TestGamepad : public QObject
 private:
     std::unique_ptr<RecordingPeer> peer;
     std::unique_ptr<Camera> camera;
+    std::unique_ptr<CameraMotion> motion;
     std::unique_ptr<GamepadInput> input;
     std::unique_ptr<VirtualPad> pad;
 
@@ -74,14 +75,15 @@ private slots:
         peer = std::make_unique<RecordingPeer>(peerAddress);
         QVERIFY2(peer->isListening(), qPrintable(peer->errorString()));
         camera = std::make_unique<Camera>(peerAddress.toString());
+        motion = std::make_unique<CameraMotion>(camera.get());
     }
 
     void init()
     {
         QSignalSpy connected(peer.get(), &RecordingPeer::clientConnected);
-        camera->connectToCamera();
+        motion->connectTo(peerAddress.toString());
         QVERIFY(connected.wait(5000));
-        input = std::make_unique<GamepadInput>(camera.get());
+        input = std::make_unique<GamepadInput>(camera.get(), motion.get());
         QVERIFY(input->start());
         peer->clearReceived();
     }
@@ -92,7 +94,7 @@ private slots:
         input.reset();
         // Closing waits for unsent bytes; the next connect needs the socket gone.
         QSignalSpy disconnected(camera.get(), &Camera::cameraDisconnected);
-        camera->disconnectFromCamera();
+        motion->disconnectFromCamera();
         QTRY_VERIFY(!disconnected.isEmpty());
     }
 
@@ -287,44 +289,43 @@ private slots:
         QTRY_COMPARE(messages().value(2), bytes("8101060118140201FF"));
     }
 
-    void guardKnowsTheDriveAndItsStopEndsIt()
+    void stopsAtTheEndAndDrivesAgainFromRest()
     {
-        MotionGuard guard(camera.get());
-        input->driver()->setMotionGuard(&guard);
         plug();
         pad->setAxis(SDL_CONTROLLER_AXIS_LEFTX, 32767);
         pad->setAxis(SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767);
-        QTRY_VERIFY(guard.isPanTiltActive() && guard.isZoomActive());
-        // The program ending, say: the guard stops both in the controller's place.
-        guard.stop();
+        QTRY_VERIFY(motion->isMoving(CameraMotion::Axis::PanTilt) && motion->isMoving(CameraMotion::Axis::Zoom));
+        QTRY_COMPARE(messages().size(), 2);
+        // The program ending, say: both stop in the controller's place.
+        motion->stopBeforeClosing();
         QTRY_COMPARE(messages().mid(2), (QList<QByteArray>{stopMessage, zoomStopMessage}));
-        // The controller knows: letting go sends no second stop, and the stick
-        // drives again from rest.
+        // Letting go sends no second stop, and the stick drives again from rest.
         pad->setAxis(SDL_CONTROLLER_AXIS_TRIGGERLEFT, -32768);
         pad->setAxis(SDL_CONTROLLER_AXIS_LEFTX, 0);
         pad->setAxis(SDL_CONTROLLER_AXIS_LEFTY, 32767);
         QTRY_COMPARE(messages().size(), 5);
         QCOMPARE(messages().last(), bytes("8101060101140302FF"));
-        QVERIFY(guard.isPanTiltActive());
     }
 
     void nothingSentWhileTheLinkIsClosed()
     {
         plug();
-        camera->disconnectFromCamera();
+        motion->disconnectFromCamera();
         pad->setAxis(SDL_CONTROLLER_AXIS_LEFTX, 32767);
         pad->setButton(SDL_CONTROLLER_BUTTON_A, true);
         // Queue the pad's news now and let the program read all of it while closed.
         SDL_JoystickUpdate();
         QTRY_VERIFY(!SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT));
-        // Reconnected with the stick still over: the camera is at rest as far as
-        // the program knows, so centring sends nothing, and moving again drives.
+        QVERIFY(messages().isEmpty());
+        // Reconnected with the stick still over: nothing goes out on connecting;
+        // centring stops a camera this link knows nothing of, and moving drives.
         QSignalSpy connected(peer.get(), &RecordingPeer::clientConnected);
-        camera->connectToCamera();
+        motion->connectTo(peerAddress.toString());
         QVERIFY(connected.wait(5000));
         pad->setAxis(SDL_CONTROLLER_AXIS_LEFTX, 0);
+        QTRY_COMPARE(messages(), QList<QByteArray>{stopMessage});
         pad->setAxis(SDL_CONTROLLER_AXIS_LEFTY, 32767);
-        QTRY_COMPARE(messages(), QList<QByteArray>{bytes("8101060101140302FF")});
+        QTRY_COMPARE(messages(), (QList<QByteArray>{stopMessage, bytes("8101060101140302FF")}));
     }
 };
 

@@ -20,6 +20,7 @@ public:
     VirtualPad &operator=(const VirtualPad &) = delete;
 
     bool isPlugged() const { return joystick != nullptr; }
+    SDL_JoystickID instanceId() const { return joystick ? SDL_JoystickInstanceID(joystick) : -1; }
     void setAxis(int axis, int value);
     void setButton(int button, bool down);
     void unplug();

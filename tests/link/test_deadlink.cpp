@@ -24,8 +24,6 @@ namespace {
 
 // Private to this test's namespace, but kept apart from the other tests' all the same.
 const QString cameraAddress = QStringLiteral("127.0.1.1");
-// An address whose packets are dropped before the link is started.
-const QString vanishedAddress = QStringLiteral("127.0.1.2");
 
 } // namespace
 
@@ -167,38 +165,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(isBlack(player), 5000);
         QVERIFY(dialog->isVisible());
     }
-
-    void connectingToAnAddressWhereNothingAnswersEnds()
-    {
-        drop(vanishedAddress);
-        window->findChild<QLineEdit *>(QStringLiteral("ipEdit"))->setText(vanishedAddress);
-        QElapsedTimer clock;
-        clock.start();
-        QTest::mouseClick(button("connectBtn"), Qt::LeftButton);
-        QCOMPARE(connectText(), QStringLiteral("Connecting"));
-        // Qt ends each of its two attempts after 30 s, however often the kernel
-        // gives up on one; the box must come then, not after the kernel's 127 s.
-        const qint64 took = millisecondsUntilTheError(clock, 90000);
-        qInfo("connect to a dropped address: error after %lld ms", took);
-        QVERIFY2(took >= 0, "no error within 90 s");
-        QVERIFY2(took <= 65000, qPrintable(QStringLiteral("error after %1 ms").arg(took)));
-        expectReportedAndDown();
-        // And an address that answers is reached at once with the same link.
-        QVERIFY(connectTo(cameraAddress));
-    }
 };
 
-int main(int argc, char **argv)
-{
-    // Before Qt starts any thread or opens any socket: the namespace is the process's.
-    const QString unavailable = PrivateNetwork::enter();
-    TestEnvironment environment;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    Corvanta app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    TestDeadLink test(unavailable);
-    return QTest::qExec(&test, argc, argv);
-}
+HALVORINE_PRIVATE_NETWORK_APP_TEST_MAIN(TestDeadLink)
 
 #include "test_deadlink.moc"

@@ -3,7 +3,7 @@
 
 #include <QtGlobal>
 
-// Resident memory of this process in bytes (Linux), or -1 where unknown.
+// Resident memory of this process in bytes, from /proc/self/statm; -1 where unknown.
 qint64 residentBytes();
 
 #endif

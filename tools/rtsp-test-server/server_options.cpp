@@ -25,6 +25,25 @@ bool parseSeconds(const std::string &text, double &out)
     return true;
 }
 
+// "A,B": seconds, 0 <= A < B.
+bool parseSpan(const std::string &text, double &from, double &until)
+{
+    const std::size_t comma = text.find(',');
+    if (comma == std::string::npos)
+        return false;
+    char *end = nullptr;
+    const std::string first = text.substr(0, comma);
+    const double a = std::strtod(first.c_str(), &end);
+    if (first.empty() || *end != '\0' || !(a >= 0.0))
+        return false;
+    double b = 0;
+    if (!parseSeconds(text.substr(comma + 1), b) || b <= a)
+        return false;
+    from = a;
+    until = b;
+    return true;
+}
+
 bool oneOf(const std::string &value, const std::set<std::string> &allowed)
 {
     return allowed.count(value) != 0;
@@ -74,6 +93,8 @@ ParseResult parseServerOptions(int argc, char **argv, ServerOptions &options, st
             ok = parseInt(value, 1, 120, options.fps);
         else if (name == "--jitter")
             ok = parseInt(value, 0, 1000, options.jitterMilliseconds);
+        else if (name == "--jitter-between")
+            ok = parseSpan(value, options.jitterFromSeconds, options.jitterUntilSeconds);
         else if (name == "--resize-every")
             ok = parseSeconds(value, options.resizeEverySeconds);
         else if (name == "--transport")
@@ -119,6 +140,9 @@ std::string serverUsage(const char *programName)
         "                           encoded, for latency measured from the screen\n"
         "  --jitter MS              hold each RTP packet back by up to MS at random (in\n"
         "                           order), as a jittery network would (default 0)\n"
+        "  --jitter-between A,B     the --jitter only for frames captured from A to B\n"
+        "                           seconds after the stream began: a network that turns\n"
+        "                           bad, then calms down (default: all the time)\n"
         "  --resize-every S         every S seconds the picture changes size while playing,\n"
         "                           from --width x --height to twice that and back, as a\n"
         "                           camera whose operator changes its resolution: the\n"

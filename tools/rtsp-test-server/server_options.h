@@ -20,6 +20,10 @@ struct ServerOptions {
     bool motion = false;
     bool stamp = false;          // capture time drawn into every frame (framestamp.h)
     int jitterMilliseconds = 0;  // each RTP packet held back by up to this, at random
+    // --jitter-between A,B: the jitter only for frames captured A to B seconds
+    // after the stream began (B <= A: from the start on, for ever).
+    double jitterFromSeconds = 0;
+    double jitterUntilSeconds = 0;
     double resizeEverySeconds = 0; // > 0: the picture alternates between width x height and twice that
     bool sdpParameterSets = true;  // false: H.264/H.265 parameter sets only in-band, none in the SDP
 };

@@ -55,6 +55,8 @@ GstPadProbeReturn stampFrame(GstPad *pad, GstPadProbeInfo *info, gpointer)
 struct JitterState
 {
     GstClockTime limit = 0;
+    GstClockTime from = 0;  // running times between which the holds apply
+    GstClockTime until = GST_CLOCK_TIME_NONE;
     GstClockTime lastRelease = 0;
     std::mt19937 random {20261208};
 };
@@ -88,7 +90,8 @@ GstPadProbeReturn delayPacket(GstPad *pad, GstPadProbeInfo *info, gpointer data)
     }
     const GstClockTime captured = gst_element_get_base_time(payloader) + running;
     std::uniform_int_distribution<GstClockTime> hold(0, state->limit);
-    const GstClockTime release = std::max(state->lastRelease, captured + hold(state->random));
+    const bool jittery = running >= state->from && (state->until == GST_CLOCK_TIME_NONE || running < state->until);
+    const GstClockTime release = std::max(state->lastRelease, captured + (jittery ? hold(state->random) : 0));
     state->lastRelease = release;
     const GstClockTime now = gst_clock_get_time(clock);
     gst_object_unref(clock);
@@ -127,6 +130,10 @@ void onMediaConfigure(GstRTSPMediaFactory *, GstRTSPMedia *media, gpointer data)
     if (options->jitterMilliseconds > 0) {
         auto *state = new JitterState;
         state->limit = GstClockTime(options->jitterMilliseconds) * GST_MSECOND;
+        if (options->jitterUntilSeconds > options->jitterFromSeconds) {
+            state->from = GstClockTime(options->jitterFromSeconds * GST_SECOND);
+            state->until = GstClockTime(options->jitterUntilSeconds * GST_SECOND);
+        }
         addProbe(bin, "pay0", delayPacket, state, [](gpointer p) { delete static_cast<JitterState *>(p); });
     }
     gst_object_unref(bin);

@@ -1,9 +1,0 @@
-#ifndef HALVORINE_BENCH_RESIDENTMEMORY_H
-#define HALVORINE_BENCH_RESIDENTMEMORY_H
-
-#include <QtGlobal>
-
-// Resident memory of this process in bytes, from /proc/self/statm; -1 where unknown.
-qint64 residentBytes();
-
-#endif
