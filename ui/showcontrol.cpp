@@ -45,6 +45,9 @@ void ShowControl::sendOnce(const ViscaCommand &command, const QString &notice)
         return;
     }
     motion->sendOnce(command);
+    // The socket would write from the event loop, after the notice's window has been
+    // shown, which costs more than the message itself: out with it first.
+    camera->flushCommands();
     noticeWindow->notify(notice);
 }
 
