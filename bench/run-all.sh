@@ -31,6 +31,7 @@ run_bench() {
 }
 
 run_bench press bench_press --pairs 2000
+run_bench show bench_show --switches 40 --presses 320
 run_bench startup bench_startup --runs 10
 run_bench preview bench_preview --runs 10
 # Players of 1920x1080 side by side need a larger screen than the other benches.

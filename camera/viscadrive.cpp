@@ -14,10 +14,27 @@ ViscaCommand fromBytes(const QByteArray &bytes)
     return makeViscaCommand(bytes.toHex().toUpper().constData(), static_cast<qint32>(bytes.size()));
 }
 
-ViscaCommand zoom(quint8 direction, int speed)
+// Zoom (07) and focus (08) share their layout, 81 01 04 <kind> <direction|speed> FF,
+// and their speeds.
+static_assert(minFocusSpeed == minZoomSpeed && maxFocusSpeed == maxZoomSpeed);
+
+ViscaCommand lens(char kind, quint8 direction, int speed)
 {
     const int p = std::clamp(speed, minZoomSpeed, maxZoomSpeed);
-    const char bytes[] = {'\x81', '\x01', '\x04', '\x07', static_cast<char>(direction | p), '\xFF'};
+    const char bytes[] = {'\x81', '\x01', '\x04', kind, static_cast<char>(direction | p), '\xFF'};
+    return fromBytes(QByteArray(bytes, sizeof bytes));
+}
+
+ViscaCommand zoom(quint8 direction, int speed)
+{
+    return lens('\x07', direction, speed);
+}
+
+std::optional<ViscaCommand> memory(char action, int preset)
+{
+    if (!isPreset(preset))
+        return std::nullopt;
+    const char bytes[] = {'\x81', '\x01', '\x04', '\x3F', action, static_cast<char>(preset), '\xFF'};
     return fromBytes(QByteArray(bytes, sizeof bytes));
 }
 
@@ -54,5 +71,14 @@ ViscaCommand arrowDrive(Arrow arrow)
     }
     return makeViscaCommand(Visca::driveRight, Visca::driveLength);
 }
+
+ViscaCommand focusFar(int speed) { return lens('\x08', 0x20, speed); }
+ViscaCommand focusNear(int speed) { return lens('\x08', 0x30, speed); }
+ViscaCommand onePushFocus() { return fromBytes(QByteArray::fromHex("8101041801FF")); }
+ViscaCommand home() { return fromBytes(QByteArray::fromHex("81010604FF")); }
+
+bool isPreset(int preset) { return preset >= minPreset && preset <= maxPreset; }
+std::optional<ViscaCommand> presetRecall(int preset) { return memory('\x02', preset); }
+std::optional<ViscaCommand> presetStore(int preset) { return memory('\x01', preset); }
 
 } // namespace ViscaDrive

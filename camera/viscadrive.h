@@ -5,9 +5,12 @@
 
 #include <QtGlobal>
 
-// Variable-speed pan-tilt and zoom, for the keyboard and game controllers. The
-// on-screen arrows keep their four fixed messages (viscacommand.h); these builders
-// give the rest of VISCA's drive range. All messages go to camera address 1.
+#include <optional>
+
+// Variable-speed pan-tilt, zoom and focus, presets and home, for the keyboard and
+// game controllers. The on-screen buttons keep their eight fixed messages
+// (viscacommand.h); these builders give the rest of what a show needs. All messages
+// go to camera address 1.
 namespace ViscaDrive {
 
 // Pan-tilt drive: 81 01 06 01 VV WW XX YY FF
@@ -52,6 +55,31 @@ ViscaCommand focusStop();
 // that drives by arrow: the buttons, the arrow keys, a controller's D-pad.
 enum class Arrow { Up, Down, Left, Right };
 ViscaCommand arrowDrive(Arrow arrow);
+
+// Focus drive, like the zoom: 81 01 04 08 ZZ FF
+//   ZZ = 2p far at speed p, 3p near at speed p, p 0 (slowest) .. 7 (stop above).
+// Speeds are clamped into 0..7.
+constexpr int minFocusSpeed = 0;
+constexpr int maxFocusSpeed = 7;
+ViscaCommand focusFar(int speed);
+ViscaCommand focusNear(int speed);
+
+// One-push autofocus (focus once, then hold): 81 01 04 18 01 FF
+ViscaCommand onePushFocus();
+
+// Home, pan and tilt back to the centre: 81 01 06 04 FF
+ViscaCommand home();
+
+// Presets are the camera's memories: recall 81 01 04 3F 02 pp FF, store
+// 81 01 04 3F 01 pp FF, pp = n (preset 3 is memory 03). Memories from 90 (0x5A)
+// up are the camera's own functions: recalling 95 (0x5F) opens its OSD menu.
+// So presets are 0 .. maxPreset, and any other number gives no message at all.
+constexpr int minPreset = 0;
+constexpr int maxPreset = 89;
+constexpr qint32 presetLength = 7;
+bool isPreset(int preset);
+std::optional<ViscaCommand> presetRecall(int preset);
+std::optional<ViscaCommand> presetStore(int preset);
 
 } // namespace ViscaDrive
 

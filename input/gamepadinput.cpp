@@ -1,5 +1,6 @@
 #include "input/gamepadinput.h"
 
+#include "camera/cameramotion.h"
 #include "input/devicenode.h"
 #include "input/sdllibrary.h"
 
@@ -9,7 +10,10 @@
 #include <utility>
 
 GamepadInput::GamepadInput(Camera *camera, CameraMotion *motion, QObject *parent)
-    : QObject(parent), gamepadDriver(camera, motion)
+    : QObject(parent), gamepadDriver(camera, motion),
+      showButtons([motion] {
+          return motion->isHeld(CameraMotion::Axis::PanTilt) || motion->isHeld(CameraMotion::Axis::Zoom);
+      })
 {
     connect(&pollTimer, &QTimer::timeout, this, &GamepadInput::poll);
 }
@@ -19,6 +23,7 @@ GamepadInput::~GamepadInput()
     if (!started)
         return;
     pollTimer.stop();
+    showButtons.release();
     gamepadDriver.release();
     for (const Device &device : std::as_const(devices))
         close(device);
@@ -148,33 +153,55 @@ void GamepadInput::handle(const SDL_Event &event)
             auto *pad = static_cast<SDL_GameController *>(devices.first().controller);
             gamepadDriver.setLeftStick(sdl->GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX),
                                        sdl->GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY));
-        } else if (event.caxis.axis != SDL_CONTROLLER_AXIS_RIGHTX) {
-            readZoomControls();
+        } else {
+            auto *pad = static_cast<SDL_GameController *>(devices.first().controller);
+            if (event.caxis.axis != SDL_CONTROLLER_AXIS_RIGHTX)
+                readZoomControls();
+            if (event.caxis.axis == SDL_CONTROLLER_AXIS_RIGHTX || event.caxis.axis == SDL_CONTROLLER_AXIS_RIGHTY)
+                showButtons.setRightStick(sdl->GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_RIGHTX),
+                                          sdl->GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_RIGHTY));
         }
         break;
     case SDL_CONTROLLERBUTTONDOWN:
     case SDL_CONTROLLERBUTTONUP: {
         if (!isDriving(event.cbutton.which))
             break;
-        const bool down = event.type == SDL_CONTROLLERBUTTONDOWN;
-        using Arrow = GamepadDriver::Arrow;
-        using MenuButton = GamepadDriver::MenuButton;
-        switch (event.cbutton.button) {
-        case SDL_CONTROLLER_BUTTON_DPAD_UP: gamepadDriver.setArrow(Arrow::Up, down); break;
-        case SDL_CONTROLLER_BUTTON_DPAD_DOWN: gamepadDriver.setArrow(Arrow::Down, down); break;
-        case SDL_CONTROLLER_BUTTON_DPAD_LEFT: gamepadDriver.setArrow(Arrow::Left, down); break;
-        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: gamepadDriver.setArrow(Arrow::Right, down); break;
-        // SDL names the buttons by place (A is the bottom face button, Cross on a
-        // PlayStation pad), so the map holds for every layout.
-        case SDL_CONTROLLER_BUTTON_A: if (down) gamepadDriver.pressMenuButton(MenuButton::Enter); break;
-        case SDL_CONTROLLER_BUTTON_B: if (down) gamepadDriver.pressMenuButton(MenuButton::Back); break;
-        case SDL_CONTROLLER_BUTTON_START: if (down) gamepadDriver.pressMenuButton(MenuButton::Menu); break;
-        default: break;
-        }
+        button(event.cbutton.button, event.type == SDL_CONTROLLERBUTTONDOWN);
         break;
     }
     default:
         break;
+    }
+}
+
+// The show map (ControllerShow) sees each button first: under X or Y the D-pad picks
+// presets instead of driving.
+void GamepadInput::button(int sdlButton, bool down)
+{
+    using Show = ControllerShow::Button;
+    using Arrow = GamepadDriver::Arrow;
+    using MenuButton = GamepadDriver::MenuButton;
+    const auto arrow = [&](Show place, Arrow drive) {
+        if (!showButtons.button(place, down))
+            gamepadDriver.setArrow(drive, down);
+    };
+    switch (sdlButton) {
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: arrow(Show::DpadUp, Arrow::Up); break;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: arrow(Show::DpadDown, Arrow::Down); break;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: arrow(Show::DpadLeft, Arrow::Left); break;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: arrow(Show::DpadRight, Arrow::Right); break;
+    // SDL names the buttons by place (A is the bottom face button, Cross on a
+    // PlayStation pad), so the map holds for every layout.
+    case SDL_CONTROLLER_BUTTON_A: if (down) gamepadDriver.pressMenuButton(MenuButton::Enter); break;
+    case SDL_CONTROLLER_BUTTON_B: if (down) gamepadDriver.pressMenuButton(MenuButton::Back); break;
+    case SDL_CONTROLLER_BUTTON_START: if (down) gamepadDriver.pressMenuButton(MenuButton::Menu); break;
+    case SDL_CONTROLLER_BUTTON_X: showButtons.button(Show::X, down); break;
+    case SDL_CONTROLLER_BUTTON_Y: showButtons.button(Show::Y, down); break;
+    case SDL_CONTROLLER_BUTTON_BACK: showButtons.button(Show::Back, down); break;
+    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER: showButtons.button(Show::LeftShoulder, down); break;
+    case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER: showButtons.button(Show::RightShoulder, down); break;
+    case SDL_CONTROLLER_BUTTON_RIGHTSTICK: showButtons.button(Show::RightStick, down); break;
+    default: break;
     }
 }
 
@@ -212,8 +239,10 @@ void GamepadInput::detach(int instanceId)
             continue;
         const Device device = devices.takeAt(i);
         // The one driving is gone: the camera must not go on without it.
-        if (i == 0)
+        if (i == 0) {
+            showButtons.release();
             gamepadDriver.release();
+        }
         close(device);
         emit attachedCountChanged(attachedCount());
         return;

@@ -1,6 +1,7 @@
 #ifndef HALVORINE_GAMEPADINPUT_H
 #define HALVORINE_GAMEPADINPUT_H
 
+#include "input/controllershow.h"
 #include "input/gamepaddriver.h"
 
 #include <QObject>
@@ -51,6 +52,9 @@ public:
     int attachedCount() const { return int(devices.size()); }
     int pollInterval() const { return pollTimer.interval(); }
     GamepadDriver *driver() { return &gamepadDriver; }
+    // Presets, camera select, home and focus from the driving controller's other
+    // buttons and the right stick's horizontal axis.
+    ControllerShow *show() { return &showButtons; }
 
 signals:
     void attachedCountChanged(int count);
@@ -73,6 +77,7 @@ private:
     bool isDriving(int instanceId) const;
     bool drivingIsController() const;
     void readZoomControls();
+    void button(int sdlButton, bool down);
     void openNode(Device &device);
     void close(const Device &device);
     bool pollingNeeded();
@@ -80,6 +85,7 @@ private:
 
     const SdlLibrary *sdl = nullptr;
     GamepadDriver gamepadDriver;
+    ControllerShow showButtons;
     QTimer pollTimer;
     QVector<Device> devices; // in the order connected; the first drives
     bool started = false;

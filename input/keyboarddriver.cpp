@@ -2,6 +2,7 @@
 
 #include "camera/cameramotion.h"
 #include "camera/viscadrive.h"
+#include "input/showkeys.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -9,14 +10,20 @@
 
 namespace {
 
-bool isArrow(int key)
+// The motion a held action drives.
+int motionOf(const ShowAction &action)
 {
-    return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right;
-}
-
-bool isZoomKey(int key)
-{
-    return key == Qt::Key_PageUp || key == Qt::Key_PageDown;
+    switch (action.kind) {
+    case ShowAction::DriveUp:
+    case ShowAction::DriveDown:
+    case ShowAction::DriveLeft:
+    case ShowAction::DriveRight: return 0;
+    case ShowAction::ZoomIn:
+    case ShowAction::ZoomOut: return 1;
+    case ShowAction::FocusNear:
+    case ShowAction::FocusFar: return 2;
+    default: return -1;
+    }
 }
 
 } // namespace
@@ -83,25 +90,44 @@ bool KeyboardDriver::drivesFrom(QWidget *receiver) const
     return true;
 }
 
+QVector<int> *KeyboardDriver::heldFor(Motion which)
+{
+    switch (which) {
+    case Motion::PanTilt: return &heldArrows;
+    case Motion::Zoom: return &heldZoomKeys;
+    case Motion::Focus: break;
+    }
+    return &heldFocusKeys;
+}
+
 bool KeyboardDriver::press(QWidget *receiver, QKeyEvent *event)
 {
     const int key = event->key();
-    const bool arrow = isArrow(key);
-    if (!arrow && !isZoomKey(key))
-        return false;
-    QVector<int> &held = arrow ? heldArrows : heldZoomKeys;
+    const ShowAction action = ShowKeys::actionFor(event);
+    const int motionIndex = motionOf(action);
+    if (motionIndex < 0) {
+        // A key held for a motion, pressed again with a modifier now down (Ctrl
+        // while an arrow repeats): still that key's repeat.
+        for (Motion which : {Motion::PanTilt, Motion::Zoom, Motion::Focus})
+            if (heldFor(which)->contains(key))
+                return true;
+        if (action.kind == ShowAction::None || !drivesFrom(receiver))
+            return false;
+        if (!event->isAutoRepeat())
+            emit requested(action);
+        return true;
+    }
+    QVector<int> &held = *heldFor(Motion(motionIndex));
     // A held key repeats; nothing changes for the camera. A press of a key we already
     // hold is a repeat too, whatever the flag says.
     if (held.contains(key))
         return true;
     if (event->isAutoRepeat())
         return false;
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return false;
     if (!drivesFrom(receiver))
         return false;
     held.append(key);
-    sendLatest(arrow ? Motion::PanTilt : Motion::Zoom);
+    sendLatest(Motion(motionIndex));
     return true;
 }
 
@@ -110,19 +136,21 @@ bool KeyboardDriver::press(QWidget *receiver, QKeyEvent *event)
 bool KeyboardDriver::release(QKeyEvent *event)
 {
     const int key = event->key();
-    const bool arrow = isArrow(key);
-    QVector<int> &held = arrow ? heldArrows : heldZoomKeys;
-    if ((!arrow && !isZoomKey(key)) || !held.contains(key))
-        return false;
-    // Qt marks the release half of X's auto-repeat (a release and a press at the same
-    // time) when it can see the press already waiting.
-    if (event->isAutoRepeat())
+    for (Motion which : {Motion::PanTilt, Motion::Zoom, Motion::Focus}) {
+        QVector<int> &held = *heldFor(which);
+        if (!held.contains(key))
+            continue;
+        // Qt marks the release half of X's auto-repeat (a release and a press at the
+        // same time) when it can see the press already waiting.
+        if (event->isAutoRepeat())
+            return true;
+        const bool wasDriving = held.last() == key;
+        held.removeAll(key);
+        if (wasDriving)
+            sendLatest(which);
         return true;
-    const bool wasDriving = held.last() == key;
-    held.removeAll(key);
-    if (wasDriving)
-        sendLatest(arrow ? Motion::PanTilt : Motion::Zoom);
-    return true;
+    }
+    return false;
 }
 
 void KeyboardDriver::sendLatest(Motion which)
@@ -140,6 +168,15 @@ void KeyboardDriver::sendLatest(Motion which)
         default: break;
         }
         motion->hold(CameraMotion::Keyboard, CameraMotion::Axis::PanTilt, ViscaDrive::arrowDrive(arrow));
+        return;
+    }
+    if (which == Motion::Focus) {
+        if (heldFocusKeys.isEmpty())
+            motion->letGo(CameraMotion::Keyboard, CameraMotion::Axis::Focus);
+        else
+            motion->hold(CameraMotion::Keyboard, CameraMotion::Axis::Focus,
+                         heldFocusKeys.last() == Qt::Key_F ? ViscaDrive::focusFar(focusSpeed)
+                                                           : ViscaDrive::focusNear(focusSpeed));
         return;
     }
     if (heldZoomKeys.isEmpty()) {
@@ -166,5 +203,6 @@ void KeyboardDriver::stopAll()
 {
     heldArrows.clear();
     heldZoomKeys.clear();
+    heldFocusKeys.clear();
     motion->letGoAll(CameraMotion::Keyboard);
 }

@@ -8,6 +8,8 @@
 #ifndef HALVORINE_WITHOUT_INPUT
 #include "input/gamepadinput.h"
 #include "input/keyboarddriver.h"
+#include "ui/noticewindow.h"
+#include "ui/showcontrol.h"
 #endif
 #include "settings/appsettings.h"
 #include "ui/mainwindowui.h"
@@ -54,7 +56,9 @@ void MainWindow::startInput()
 #ifdef HALVORINE_WITHOUT_INPUT
     keyboard = nullptr;
     gamepad = nullptr;
+    showControl = nullptr;
 #else
+    showControl = new ShowControl(this, ui, camera, motion);
     keyboard = new KeyboardDriver(motion);
     keyboard->watchWindow(this);
     keyboard->watchWindow(previewDialog);
@@ -65,6 +69,12 @@ void MainWindow::startInput()
     // Controllers only once the window is up, off the start-up path; no controller
     // can drive before the operator connects anyway.
     gamepad = new GamepadInput(camera, motion);
+    connect(keyboard, &KeyboardDriver::requested, showControl,
+            [this](const ShowAction &action) { showControl->perform(CameraMotion::Keyboard, action, true); });
+    connect(gamepad->show(), &ControllerShow::action, showControl, [this](const ShowAction &action, bool pressed) {
+        showControl->perform(CameraMotion::Controller, action, pressed);
+    });
+    connect(gamepad->show(), &ControllerShow::refused, showControl->notices(), &NoticeWindow::notify);
     QTimer::singleShot(GamepadInput::startDelayMs, gamepad, [this] { gamepad->start(); });
 #endif
 }
@@ -82,6 +92,8 @@ MainWindow::~MainWindow()
 #ifndef HALVORINE_WITHOUT_INPUT
     delete gamepad;
     gamepad = nullptr;
+    delete showControl;
+    showControl = nullptr;
 #endif
     delete motion;
     motion = nullptr;

@@ -13,6 +13,7 @@ class GamepadInput;
 class KeyboardDriver;
 class MainWindowUi;
 class PreviewDlg;
+class ShowControl;
 
 // The operator's window: turns button presses into camera commands, keeps the
 // Connect button in step with the camera link, and the camera list with the store.
@@ -62,6 +63,8 @@ private:
     CameraMotion *motion;
     KeyboardDriver *keyboard;
     GamepadInput *gamepad;
+    // Presets, home, focus, camera select and the notices, for both.
+    ShowControl *showControl;
 };
 
 #endif

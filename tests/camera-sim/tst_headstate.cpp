@@ -37,6 +37,8 @@ private slots:
     void stopsAtTheMechanicalLimits_data();
     void stopsAtTheMechanicalLimits();
     void presetsStoreAndRecallPositions();
+    void homeCentresTheHead();
+    void focusDrivesAndFocusesOnce();
     void menuPresetTogglesTheMenu();
     void enterAndBackWalkTheMenu();
     void driveKeysMoveTheMenuNotTheHead();
@@ -155,22 +157,104 @@ void TestHeadState::stopsAtTheMechanicalLimits()
     QVERIFY(qAbs(head.position().tilt) < qAbs(tilt) || tilt == 0);
 }
 
+// Store where the head is, drive away, recall: it travels back at its top speeds
+// (72 deg/s pan, 60 deg/s tilt, zoom 1.5 s for the range), each axis stopping on arrival.
 void TestHeadState::presetsStoreAndRecallPositions()
 {
+    const auto message = [](const char *hex) { return ViscaCodec::decode(QByteArray::fromHex(hex)); };
     HeadState head(clock);
-    head.apply(Right);
+    head.apply(drive(0x0E, 0x0E, DecodedCommand::Right, DecodedCommand::Up));
+    head.apply(message("8101040727FF"));
+    now += 750;
+    head.apply(Stop);
+    head.apply(message("8101040700FF"));
+    head.apply(drive(0x0E, 0x0E, DecodedCommand::Right, DecodedCommand::Up));
+    now += 250;
+    head.apply(Stop);
+    QCOMPARE(head.apply(message("8101043F0103FF")), QStringLiteral("pan 42.0, tilt 42.0")); // set 3
+    QVERIFY(qAbs(head.position().zoom - std::sqrt(12.0)) < 1e-9);
+
+    head.apply(drive(0x0E, 0x0E, DecodedCommand::Left, DecodedCommand::Down));
+    head.apply(message("8101040737FF"));
     now += 1000;
     head.apply(Stop);
-    head.apply(ViscaCodec::decode(QByteArray::fromHex("8101043F0103FF"))); // set 3
-    head.apply(Left);
-    now += 2000;
-    head.apply(Stop);
-    QCOMPARE(head.position().pan, -42.0);
-    QCOMPARE(head.apply(ViscaCodec::decode(QByteArray::fromHex("8101043F0203FF"))),
-             QStringLiteral("moved to pan 42.0, tilt 0.0"));
+    head.apply(message("8101040700FF"));
+    QCOMPARE(head.position().pan, 0.0);
+    QCOMPARE(head.position().tilt, 0.0);
+    QCOMPARE(head.position().zoom, 1.0);
+
+    QCOMPARE(head.apply(message("8101043F0203FF")), QStringLiteral("heading for pan 42.0, tilt 42.0, zoom 3.5x"));
+    // Half a second in it is on its way at top speed: 42 degrees of pan take 0.58 s,
+    // of tilt 0.7 s, half the zoom range 0.75 s.
+    now += 500;
+    QVERIFY(head.isMoving());
+    QCOMPARE(head.position().pan, 36.0);
+    QCOMPARE(head.position().tilt, 30.0);
+    QVERIFY(qAbs(head.position().zoom - std::cbrt(12.0)) < 1e-9);
+    now += 1000;
+    QVERIFY(!head.isMoving());
     QCOMPARE(head.position().pan, 42.0);
-    QCOMPARE(head.apply(ViscaCodec::decode(QByteArray::fromHex("8101043F0204FF"))),
-             QStringLiteral("preset not set"));
+    QCOMPARE(head.position().tilt, 42.0);
+    QVERIFY(qAbs(head.position().zoom - std::sqrt(12.0)) < 1e-9);
+    // Preset 3 is not preset 2 or 4, and the menu's memory stores nothing.
+    for (const char *other : {"8101043F0202FF", "8101043F0204FF"})
+        QCOMPARE(head.apply(message(other)), QStringLiteral("preset not set"));
+    QCOMPARE(head.apply(message("8101043F015FFF")), QStringLiteral("memory 95 is the OSD menu, not stored"));
+    QVERIFY(head.apply(message("8101043F025FFF")).startsWith("OSD menu open"));
+}
+
+// Home heads for the centre at top speed and leaves the zoom; a drive on the way
+// takes over.
+void TestHeadState::homeCentresTheHead()
+{
+    HeadState head(clock);
+    head.apply(drive(0x18, 0x14, DecodedCommand::Left, DecodedCommand::Up));
+    now += 1000;
+    head.apply(Stop);
+    QCOMPARE(head.position().pan, -72.0);
+    QCOMPARE(head.apply(ViscaCodec::decode(QByteArray::fromHex("81010604FF"))),
+             QStringLiteral("heading for pan 0.0, tilt 0.0"));
+    now += 500;
+    QCOMPARE(head.position().pan, -36.0);
+    QCOMPARE(head.position().tilt, 30.0);
+    now += 600;
+    QCOMPARE(head.position().pan, 0.0);
+    QCOMPARE(head.position().tilt, 0.0);
+    QVERIFY(!head.isMoving());
+    head.apply(ViscaCodec::decode(QByteArray::fromHex("81010604FF")));
+    head.apply(Left);
+    now += 1000;
+    QCOMPARE(head.position().pan, -42.0);
+}
+
+// Focus drives run at (p + 1) / 8 of the range a second within 0..1 and make the
+// lens manual; one-push goes back to sharp and stays manual.
+void TestHeadState::focusDrivesAndFocusesOnce()
+{
+    const auto message = [](const char *hex) { return ViscaCodec::decode(QByteArray::fromHex(hex)); };
+    HeadState head(clock);
+    QCOMPARE(head.position().focus, HeadState::SharpFocus);
+    QVERIFY(!head.position().manualFocus);
+    head.apply(message("8101040833FF")); // near, speed 3: half the range a second
+    now += 500;
+    QVERIFY(head.isMoving());
+    QVERIFY(qAbs(head.position().focus - 0.35) < 1e-9);
+    QVERIFY(head.position().manualFocus);
+    now += 5000;
+    QCOMPARE(head.position().focus, 0.0);
+    head.apply(message("8101040800FF"));
+    QVERIFY(!head.isMoving());
+    head.apply(message("8101040827FF")); // far, fastest: the range in a second
+    now += 250;
+    head.apply(message("8101040800FF"));
+    QVERIFY(qAbs(head.position().focus - 0.25) < 1e-9);
+    head.apply(message("8101041801FF"));
+    now += 200;
+    QVERIFY(head.isMoving());
+    now += 200;
+    QVERIFY(qAbs(head.position().focus - HeadState::SharpFocus) < 1e-9);
+    QVERIFY(!head.isMoving());
+    QVERIFY(head.position().manualFocus);
 }
 
 void TestHeadState::menuPresetTogglesTheMenu()

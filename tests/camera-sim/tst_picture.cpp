@@ -44,6 +44,16 @@ bool near(QColor a, QColor b, int tolerance)
            && qAbs(a.blue() - b.blue()) <= tolerance;
 }
 
+// Sum of the brightness steps between neighbours along each row: edges make it large.
+qint64 sharpness(const QImage &image)
+{
+    qint64 sum = 0;
+    for (int row = 0; row < image.height() - 40; ++row) // above the status band
+        for (int col = 1; col < image.width(); ++col)
+            sum += qAbs(qGray(image.pixel(col, row)) - qGray(image.pixel(col - 1, row)));
+    return sum;
+}
+
 } // namespace
 
 class TestPicture : public QObject
@@ -53,6 +63,7 @@ private slots:
     void sceneMovesAgainstThePan_data();
     void sceneMovesAgainstThePan();
     void menuIsDrawnWithItsCursor();
+    void focusAndSceneShowInThePicture();
     void streamsThePictureOverRtsp();
     void keyframesDecodeWholeInFfmpeg();
 };
@@ -103,6 +114,31 @@ void TestPicture::menuIsDrawnWithItsCursor()
     menu.moveCursor(2);
     const QPointF third = centroid(SceneRenderer::render({}, menu), CursorBar);
     QVERIFY2(third.y() > first.y() + 40, qPrintable(QStringLiteral("%1 -> %2").arg(first.y()).arg(third.y())));
+}
+
+// Out of focus either way the picture loses most of its edges; scene 2 is the same
+// world turned by 60 degrees: the mast, mid-picture in scene 1, is gone from it.
+void TestPicture::focusAndSceneShowInThePicture()
+{
+    const qint64 sharp = sharpness(SceneRenderer::render({}, OsdMenu()));
+    for (double focus : {0.0, 1.0, HeadState::SharpFocus - 0.2}) {
+        PanTilt soft;
+        soft.focus = focus;
+        const qint64 blurred = sharpness(SceneRenderer::render(soft, OsdMenu()));
+        QVERIFY2(blurred < sharp / 2, qPrintable(QStringLiteral("%1: %2 against %3").arg(focus).arg(blurred).arg(sharp)));
+    }
+    PanTilt nearlySharp;
+    nearlySharp.focus = HeadState::SharpFocus + 0.01;
+    QCOMPARE(SceneRenderer::render(nearlySharp, OsdMenu()).copy(0, 0, 640, 300),
+             SceneRenderer::render({}, OsdMenu()).copy(0, 0, 640, 300));
+
+    const QColor mast = landmarkColour(QStringLiteral("Mast"));
+    QVERIFY(centroid(SceneRenderer::render({}, OsdMenu(), {640, 360}, 1), mast).x() > 0);
+    QCOMPARE(centroid(SceneRenderer::render({}, OsdMenu(), {640, 360}, 2), mast), QPointF(-1, -1));
+    // Turned back by the pan, scene 2 shows the mast where scene 1 does.
+    const PanTilt back{-SceneRenderer::sceneTurn, 0, 1};
+    QCOMPARE(centroid(SceneRenderer::render(back, OsdMenu(), {640, 360}, 2), mast),
+             centroid(SceneRenderer::render({}, OsdMenu(), {640, 360}, 1), mast));
 }
 
 void TestPicture::streamsThePictureOverRtsp()

@@ -125,6 +125,12 @@ void TestViscaProtocol::decodesTheRemotesMessages_data()
     QTest::newRow("zoom wide, fastest") << bytes("81010407 37FF") << "zoom wide, speed 7";
     QTest::newRow("zoom tele, standard") << bytes("81010407 02FF") << "zoom tele, speed 3";
     QTest::newRow("zoom stop") << bytes("81010407 00FF") << "zoom stop";
+    QTest::newRow("focus far") << bytes("81010408 25FF") << "focus far, speed 5";
+    QTest::newRow("focus near") << bytes("81010408 30FF") << "focus near, speed 0";
+    QTest::newRow("focus stop") << bytes("81010408 00FF") << "focus stop";
+    QTest::newRow("one-push autofocus") << bytes("81010418 01FF") << "one-push autofocus";
+    QTest::newRow("home") << bytes("81010604 FF") << "home";
+    QTest::newRow("memory recall 1") << bytes("8101043F 0201FF") << "memory recall 1";
 }
 
 void TestViscaProtocol::decodesTheRemotesMessages()
@@ -153,6 +159,9 @@ void TestViscaProtocol::rejectsMalformedMessages_data()
     QTest::newRow("zoom direction 4") << bytes("81010407 41FF");
     QTest::newRow("zoom one byte long") << bytes("81010407 2000FF");
     QTest::newRow("inquiry") << bytes("81090400 FF");
+    QTest::newRow("focus speed 8") << bytes("81010408 38FF");
+    QTest::newRow("one-push, other byte") << bytes("81010418 02FF");
+    QTest::newRow("home one byte long") << bytes("81010604 00FF");
 }
 
 void TestViscaProtocol::rejectsMalformedMessages()

@@ -17,12 +17,51 @@ HeadState::Clock HeadState::steadyClock()
     return [timer] { return timer->elapsed(); };
 }
 
+namespace {
+
+// From `from` at `rate` for `seconds`, within low..high, and no further than `target`
+// when seeking it.
+double travel(double from, double rate, double seconds, double low, double high, bool seeking, double target)
+{
+    double to = from + rate * seconds;
+    if (seeking)
+        to = rate > 0 ? std::min(to, target) : rate < 0 ? std::max(to, target) : from;
+    return qBound(low, to, high);
+}
+
+// Toward `target` at `speed`, or still when there.
+double rateToward(double from, double target, double speed)
+{
+    return target > from ? speed : target < from ? -speed : 0;
+}
+
+} // namespace
+
 PanTilt HeadState::position() const
 {
     const double seconds = (clock_() - startTime_) / 1000.0;
-    return {qBound(PanMin, start_.pan + panRate_ * seconds, PanMax),
-            qBound(TiltMin, start_.tilt + tiltRate_ * seconds, TiltMax),
-            qBound(1.0, start_.zoom * std::exp(zoomRate_ * seconds), ZoomMax)};
+    PanTilt now = start_;
+    now.pan = travel(start_.pan, panRate_, seconds, PanMin, PanMax, seeking_.pan, target_.pan);
+    now.tilt = travel(start_.tilt, tiltRate_, seconds, TiltMin, TiltMax, seeking_.tilt, target_.tilt);
+    now.zoom = std::exp(travel(std::log(start_.zoom), zoomRate_, seconds, 0, std::log(ZoomMax),
+                               seeking_.zoom, std::log(target_.zoom)));
+    now.focus = travel(start_.focus, focusRate_, seconds, 0, 1, seeking_.focus, target_.focus);
+    return now;
+}
+
+bool HeadState::isMoving() const
+{
+    if (panRate_ == 0 && tiltRate_ == 0 && zoomRate_ == 0 && focusRate_ == 0)
+        return false;
+    // A seek that has arrived still has its rate until the next command.
+    const PanTilt now = position();
+    const auto moves = [](double rate, bool seeking, double at, double target) {
+        return rate != 0 && (!seeking || std::abs(at - target) > 1e-9);
+    };
+    return moves(panRate_, seeking_.pan, now.pan, target_.pan)
+        || moves(tiltRate_, seeking_.tilt, now.tilt, target_.tilt)
+        || moves(zoomRate_, seeking_.zoom, now.zoom, target_.zoom)
+        || moves(focusRate_, seeking_.focus, now.focus, target_.focus);
 }
 
 // Pan-tilt and zoom move on their own: a change to one starts the clock afresh
@@ -38,12 +77,35 @@ void HeadState::setMotion(double panRate, double tiltRate)
     rebase();
     panRate_ = panRate;
     tiltRate_ = tiltRate;
+    seeking_.pan = seeking_.tilt = false;
 }
 
 void HeadState::setZoomRate(double rate)
 {
     rebase();
     zoomRate_ = rate;
+    seeking_.zoom = false;
+}
+
+void HeadState::setFocusRate(double rate)
+{
+    rebase();
+    focusRate_ = rate;
+    seeking_.focus = false;
+}
+
+// Pan, tilt and zoom head for `target` at their top speeds.
+void HeadState::seek(const PanTilt &target)
+{
+    rebase();
+    target_.pan = qBound(PanMin, target.pan, PanMax);
+    target_.tilt = qBound(TiltMin, target.tilt, TiltMax);
+    target_.zoom = qBound(1.0, target.zoom, ZoomMax);
+    panRate_ = rateToward(start_.pan, target_.pan, ViscaCodec::MaxPanSpeed * DegreesPerSecondPerStep);
+    tiltRate_ = rateToward(start_.tilt, target_.tilt, ViscaCodec::MaxTiltSpeed * DegreesPerSecondPerStep);
+    const double fastestZoom = std::log(ZoomMax) * (ViscaCodec::MaxZoomSpeed + 1) / WholeZoomSecondsAtSpeed0;
+    zoomRate_ = rateToward(std::log(start_.zoom), std::log(target_.zoom), fastestZoom);
+    seeking_.pan = seeking_.tilt = seeking_.zoom = true;
 }
 
 QString HeadState::apply(const DecodedCommand &command)
@@ -54,12 +116,17 @@ QString HeadState::apply(const DecodedCommand &command)
         return menu_.isOpen() ? driveMenu(command) : drive(command);
     case Kind::Zoom:
         return zoom(command);
+    case Kind::Focus:
+    case Kind::OnePushFocus:
+        return focus(command);
+    case Kind::Home:
+        seek({0, 0, position().zoom});
+        return QStringLiteral("heading for pan 0.0, tilt 0.0");
     case Kind::MemoryReset:
         presets_.remove(command.preset);
         return {};
     case Kind::MemorySet:
-        presets_.insert(command.preset, position());
-        return where();
+        return store(command.preset);
     case Kind::MemoryRecall:
         return recall(command.preset);
     case Kind::OsdEnter:
@@ -93,6 +160,22 @@ QString HeadState::zoom(const DecodedCommand &c)
     return note.arg(start_.zoom, 0, 'f', 1);
 }
 
+QString HeadState::focus(const DecodedCommand &c)
+{
+    rebase();
+    start_.manualFocus = true;
+    if (c.kind == DecodedCommand::Kind::OnePushFocus) {
+        focusRate_ = rateToward(start_.focus, SharpFocus, OnePushFocusPerSecond);
+        target_.focus = SharpFocus;
+        seeking_.focus = true;
+        return QStringLiteral("focusing once from %1").arg(start_.focus, 0, 'f', 2);
+    }
+    const double sign = c.zoomDir == DecodedCommand::Far ? 1 : c.zoomDir == DecodedCommand::Near ? -1 : 0;
+    setFocusRate(sign * (c.zoomSpeed + 1) / WholeFocusSecondsAtSpeed0);
+    const QString note = sign == 0 ? QStringLiteral("focus held at %1, manual") : QStringLiteral("focus from %1, manual");
+    return note.arg(start_.focus, 0, 'f', 2);
+}
+
 // While the menu is up the joystick drives the menu, not the head: up/down move
 // the cursor, left/right change the setting under it.
 QString HeadState::driveMenu(const DecodedCommand &c)
@@ -119,10 +202,19 @@ QString HeadState::recall(int preset)
     }
     if (!presets_.contains(preset))
         return QStringLiteral("preset not set");
-    setMotion(0, 0);
-    zoomRate_ = 0;
-    start_ = presets_.value(preset);
-    return QStringLiteral("moved to ") + where();
+    const PanTilt to = presets_.value(preset);
+    seek(to);
+    return QStringLiteral("heading for pan %1, tilt %2, zoom %3x")
+        .arg(to.pan, 0, 'f', 1).arg(to.tilt, 0, 'f', 1).arg(to.zoom, 0, 'f', 1);
+}
+
+// Memory 95 stays the menu's: storing there would leave the menu key a position.
+QString HeadState::store(int preset)
+{
+    if (preset == ViscaCodec::OsdMenuPreset)
+        return QStringLiteral("memory 95 is the OSD menu, not stored");
+    presets_.insert(preset, position());
+    return where();
 }
 
 QString HeadState::where() const

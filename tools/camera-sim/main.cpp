@@ -22,6 +22,7 @@ struct Options
     quint16 rtspPort = 554;
     bool video = true;
     bool stamp = false;
+    int scene = 1;
 };
 
 bool parsePort(const QString &text, quint16 *port)
@@ -40,7 +41,8 @@ QString parseOptions(const QCoreApplication &app, Options *options)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Simulated PTZ camera for the Halvorine remote: answers VISCA over TCP like the real "
-        "head (pan/tilt drive, OSD menu by recall of preset 95, Enter/Back) and serves its "
+        "head (pan/tilt drive, zoom, focus, presets, home, OSD menu by recall of preset 95, "
+        "Enter/Back) and serves its "
         "picture as H.264 over RTSP at rtsp://<address>/1. Logs every message on stdout."));
     parser.addHelpOption();
     parser.addVersionOption();
@@ -59,7 +61,11 @@ QString parseOptions(const QCoreApplication &app, Options *options)
         QStringLiteral("For benchmarks: draw each frame's time (CLOCK_MONOTONIC, ms) as a band of cells "
                        "across the top of the picture, end every log line with the monotonic time, and "
                        "log the first frame that shows the head moving (still) after a drive (stop)."));
-    parser.addOptions({address, control, rtsp, noVideo, stamp});
+    const QCommandLineOption scene(QStringLiteral("scene"),
+        QStringLiteral("Which camera of a show this one is, 1..%1 (default 1): its picture looks another "
+                       "way and its status band says CAM n.").arg(SceneRenderer::maxScene),
+        QStringLiteral("n"), QStringLiteral("1"));
+    parser.addOptions({address, control, rtsp, noVideo, stamp, scene});
 
     if (!parser.parse(app.arguments()))
         return parser.errorText();
@@ -75,6 +81,10 @@ QString parseOptions(const QCoreApplication &app, Options *options)
         return QStringLiteral("Bad --control-port '%1' (1..65535).").arg(parser.value(control));
     if (!parsePort(parser.value(rtsp), &options->rtspPort))
         return QStringLiteral("Bad --port-rtsp '%1' (1..65535).").arg(parser.value(rtsp));
+    bool sceneOk = false;
+    options->scene = parser.value(scene).toInt(&sceneOk);
+    if (!sceneOk || options->scene < 1 || options->scene > SceneRenderer::maxScene)
+        return QStringLiteral("Bad --scene '%1' (1..%2).").arg(parser.value(scene)).arg(SceneRenderer::maxScene);
     options->video = !parser.isSet(noVideo);
     options->stamp = parser.isSet(stamp);
     return {};
@@ -131,10 +141,10 @@ int main(int argc, char *argv[])
     log(QStringLiteral("listening for VISCA on %1:%2").arg(options.address.toString()).arg(control.port()));
 
     MotionNotice motion;
-    VideoServer video([&head, &motion, stamp = options.stamp] {
+    VideoServer video([&head, &motion, stamp = options.stamp, scene = options.scene] {
         const qint64 drawnAt = StampedFrame::monotonicMs();
         const PanTilt where = head.position();
-        QImage frame = SceneRenderer::render(where, head.menu());
+        QImage frame = SceneRenderer::render(where, head.menu(), {640, 360}, scene);
         if (stamp) {
             StampedFrame::drawStamp(frame, drawnAt);
             const QString notice = motion.frameDrawn(where, drawnAt);

@@ -25,10 +25,19 @@ struct Landmark
 };
 const QVector<Landmark> &landmarks();
 
-QImage render(const PanTilt &head, const OsdMenu &menu, QSize size = {640, 360});
+// Scene n (1 .. maxScene) is the same world seen from a camera turned by
+// (n - 1) * sceneTurn degrees, labelled CAM n, so two simulators side by side
+// show different pictures.
+constexpr int maxScene = 6;
+constexpr double sceneTurn = 60;
+
+QImage render(const PanTilt &head, const OsdMenu &menu, QSize size = {640, 360}, int scene = 1);
 
 void paintWorld(QImage &image, const PanTilt &head);
-void paintStatus(QImage &image, const PanTilt &head);
+// The further the focus is from sharp, the softer the world (the overlays stay sharp,
+// as a camera's own text does).
+void blurForFocus(QImage &image, const PanTilt &head);
+void paintStatus(QImage &image, const PanTilt &head, int scene = 1);
 void paintMenu(QImage &image, const OsdMenu &menu);
 
 } // namespace SceneRenderer

@@ -52,8 +52,9 @@ DecodedCommand decodeMemory(DecodedCommand command)
     return command;
 }
 
-// 00 stop; 02 / 03 tele / wide at the standard speed; 2p / 3p at speed p.
-DecodedCommand decodeZoom(DecodedCommand command)
+// 00 stop; 02 / 03 tele / wide (focus: far / near) at the standard speed; 2p / 3p at
+// speed p.
+DecodedCommand decodeLens(DecodedCommand command, DecodedCommand::Kind kind)
 {
     const QByteArray &m = command.bytes;
     const int zz = byteAt(m, 4), high = zz >> 4, low = zz & 0x0F;
@@ -70,7 +71,7 @@ DecodedCommand decodeZoom(DecodedCommand command)
     } else {
         return command;
     }
-    command.kind = DecodedCommand::Kind::Zoom;
+    command.kind = kind;
     return command;
 }
 
@@ -98,7 +99,15 @@ DecodedCommand decode(const QByteArray &message)
     if (startsWith(message, {0x81, 0x01, 0x06, 0x01}) && message.size() >= 8)
         return decodeDrive(command);
     if (startsWith(message, {0x81, 0x01, 0x04, 0x07}) && message.size() >= 6)
-        return decodeZoom(command);
+        return decodeLens(command, DecodedCommand::Kind::Zoom);
+    if (startsWith(message, {0x81, 0x01, 0x04, 0x08}) && message.size() >= 6)
+        return decodeLens(command, DecodedCommand::Kind::Focus);
+    if (message == QByteArray::fromHex("8101041801FF"))
+        command.kind = DecodedCommand::Kind::OnePushFocus;
+    else if (message == QByteArray::fromHex("81010604FF"))
+        command.kind = DecodedCommand::Kind::Home;
+    if (command.kind != DecodedCommand::Kind::Unknown)
+        return command;
     if (startsWith(message, {0x81, 0x01, 0x04, 0x3F}) && message.size() >= 6)
         return decodeMemory(command);
     if (message.size() == 6 && startsWith(message, {0x81, 0x01, 0x06, 0x06})) {
@@ -125,6 +134,16 @@ QString describe(const DecodedCommand &c)
         return QStringLiteral("zoom %1, speed %2")
             .arg(c.zoomDir == DecodedCommand::Tele ? QStringLiteral("tele") : QStringLiteral("wide"))
             .arg(c.zoomSpeed);
+    case Kind::Focus:
+        if (c.zoomDir == DecodedCommand::ZoomStop)
+            return QStringLiteral("focus stop");
+        return QStringLiteral("focus %1, speed %2")
+            .arg(c.zoomDir == DecodedCommand::Far ? QStringLiteral("far") : QStringLiteral("near"))
+            .arg(c.zoomSpeed);
+    case Kind::OnePushFocus:
+        return QStringLiteral("one-push autofocus");
+    case Kind::Home:
+        return QStringLiteral("home");
     case Kind::MemoryReset:
         return QStringLiteral("memory reset %1").arg(c.preset);
     case Kind::MemorySet:

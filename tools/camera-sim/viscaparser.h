@@ -10,6 +10,9 @@ struct DecodedCommand
     enum class Kind {
         Drive,        // 81 01 06 01 VV WW XX YY FF
         Zoom,         // 81 01 04 07 ZZ FF
+        Focus,        // 81 01 04 08 ZZ FF
+        OnePushFocus, // 81 01 04 18 01 FF
+        Home,         // 81 01 06 04 FF
         MemoryReset,  // 81 01 04 3F 00 pp FF
         MemorySet,    // 81 01 04 3F 01 pp FF
         MemoryRecall, // 81 01 04 3F 02 pp FF
@@ -21,16 +24,17 @@ struct DecodedCommand
     enum PanDir { Left = 1, Right = 2, PanStop = 3 };
     enum TiltDir { Up = 1, Down = 2, TiltStop = 3 };
     // The zoom byte's high digit: 0 stop, 2 tele (in), 3 wide (out); the low one
-    // the speed, 0..7 (02 and 03 are the standard speed).
-    enum ZoomDir { ZoomStop = 0, Tele = 2, Wide = 3 };
+    // the speed, 0..7 (02 and 03 are the standard speed). Focus has the same byte,
+    // 2 far and 3 near, and uses the same fields.
+    enum ZoomDir { ZoomStop = 0, Tele = 2, Wide = 3, Far = Tele, Near = Wide };
 
     Kind kind = Kind::Unknown;
     int panSpeed = 0;  // 0x01..0x18
     int tiltSpeed = 0; // 0x01..0x14
     PanDir panDir = PanStop;
     TiltDir tiltDir = TiltStop;
-    ZoomDir zoomDir = ZoomStop;
-    int zoomSpeed = 0; // 0..7
+    ZoomDir zoomDir = ZoomStop; // also the focus direction
+    int zoomSpeed = 0; // 0..7, also the focus speed
     int preset = 0;    // 0x00..0x7F
     QByteArray bytes;  // the message as received
 
