@@ -5,6 +5,7 @@
 #include "apptestmain.h"
 #include "modalcatcher.h"
 #include "recordingpeer.h"
+#include "virtualpad.h"
 #include "xsession.h"
 
 #include <QComboBox>
@@ -22,6 +23,8 @@ QByteArray bytes(const char *hex) { return QByteArray::fromHex(hex); }
 const QByteArray rightDrive = bytes("810106010E0E0203FF");
 const QByteArray upDrive = bytes("810106010E0E0301FF");
 const QByteArray stop = bytes("8101060118140303FF");
+const QByteArray osdBack = bytes("8101060604FF");
+const QByteArray recallPreset1 = bytes("8101043F0201FF");
 
 QString notice()
 {
@@ -62,6 +65,15 @@ class TestShow : public QObject
         child<QLineEdit>("ipEdit")->setText(address);
         child<QLineEdit>("camNameEdit")->setText(name);
         QTest::mouseClick(child<QPushButton>("saveBtn"), Qt::LeftButton);
+    }
+
+    // Everything sent to `peer` before has arrived: OSD Back travels last on the link.
+    bool markerArrived(RecordingPeer *peer)
+    {
+        const int before = int(peer->received().size());
+        child<QPushButton>("backBtn")->click();
+        return QTest::qWaitFor([&] { return peer->received().size() > before && peer->received().endsWith(osdBack); },
+                               5000);
     }
 
     // Linked to `peer` with nothing received yet.
@@ -134,8 +146,9 @@ private slots:
         }
         const QByteArray expected = keys.endsWith(QLatin1String("osdBack")) ? bytes("8101060604FF") : wire;
         QTRY_COMPARE(first->received().toHex(' '), expected.toHex(' '));
-        QTest::qWait(100); // nothing more follows
-        QCOMPARE(first->received().toHex(' '), expected.toHex(' '));
+        // Nothing more follows: a marker sent now arrives right behind.
+        QVERIFY(markerArrived(first));
+        QCOMPARE(first->received().toHex(' '), (expected + osdBack).toHex(' '));
         QVERIFY(second->connectionCount() == 0 || !second->hasClient());
     }
 
@@ -158,11 +171,11 @@ private slots:
         // F1 opens the map without taking the focus: the drive goes on.
         QVERIFY(keys(QStringLiteral("F1")));
         QTRY_VERIFY(keyMapShown());
-        QTest::qWait(100);
-        QCOMPARE(first->received().toHex(' '), upDrive.toHex(' '));
+        QVERIFY(markerArrived(first));
+        QCOMPARE(first->received().toHex(' '), (upDrive + osdBack).toHex(' '));
         QVERIFY(window->isActiveWindow());
         QVERIFY(xdo({"keyup", "Up"}));
-        QTRY_COMPARE(first->received().toHex(' '), (upDrive + stop).toHex(' '));
+        QTRY_COMPARE(first->received().toHex(' '), (upDrive + osdBack + stop).toHex(' '));
         QVERIFY(keys(QStringLiteral("F1")));
         QTRY_VERIFY(!keyMapShown());
     }
@@ -175,8 +188,9 @@ private slots:
         QCOMPARE(notice(), QStringLiteral("Camera 1 \u00B7 A Left"));
         const int firstLinks = first->connectionCount();
         QVERIFY(keys(QStringLiteral("ctrl+1")));
-        QTest::qWait(200);
+        QVERIFY(markerArrived(first));
         QCOMPARE(first->connectionCount(), firstLinks);
+        first->clearReceived();
         QVERIFY(first->hasClient());
 
         QVERIFY(xdo({"keydown", "Right"}));
@@ -189,7 +203,7 @@ private slots:
         QCOMPARE(child<QLineEdit>("ipEdit")->text(), secondAddress);
         QCOMPARE(child<QComboBox>("ipCombo")->currentIndex(), 1);
         QVERIFY(xdo({"keyup", "Right"}));
-        QTest::qWait(100);
+        QVERIFY(markerArrived(second));
         QVERIFY(!second->received().contains(rightDrive));
 
         QVERIFY(keys(QStringLiteral("ctrl+7")));
@@ -206,6 +220,35 @@ private slots:
         QTRY_VERIFY(!first->hasClient());
         QCOMPARE(child<QLineEdit>("ipEdit")->text(), secondAddress);
         QVERIFY(boxes->texts().isEmpty());
+    }
+
+    // One controller runs the show too: X + D-pad up recalls preset 1 on release and
+    // drives nothing; the right shoulder goes to the next saved camera.
+    void controllerRecallsAndSelects()
+    {
+        QTRY_VERIFY(SDL_WasInit(SDL_INIT_GAMECONTROLLER) != 0);
+        VirtualPad pad;
+        QVERIFY(pad.isPlugged());
+        QTRY_VERIFY(SDL_GameControllerFromInstanceID(pad.instanceId()) != nullptr);
+        connectTo(first, QStringLiteral("ctrl+1"));
+        SDL_GameController *seen = SDL_GameControllerFromInstanceID(pad.instanceId());
+        // SDL reads a virtual pad's state when the remote polls: each change is let
+        // in before the next, as a hand would make them.
+        auto press = [&](SDL_GameControllerButton button, bool down) {
+            pad.setButton(button, down);
+            return QTest::qWaitFor([&] { return (SDL_GameControllerGetButton(seen, button) != 0) == down; }, 5000);
+        };
+        QVERIFY(press(SDL_CONTROLLER_BUTTON_X, true));
+        QVERIFY(press(SDL_CONTROLLER_BUTTON_DPAD_UP, true));
+        QVERIFY(press(SDL_CONTROLLER_BUTTON_DPAD_UP, false));
+        QVERIFY(press(SDL_CONTROLLER_BUTTON_X, false));
+        QTRY_COMPARE(first->received().toHex(' '), recallPreset1.toHex(' '));
+        QVERIFY(press(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, true));
+        QVERIFY(press(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, false));
+        QTRY_VERIFY(second->hasClient());
+        QTRY_VERIFY(!first->hasClient());
+        QTRY_COMPARE(state(), QStringLiteral("Disconnect"));
+        QCOMPARE(first->received().toHex(' '), recallPreset1.toHex(' '));
     }
 
     void refusedWhileNotConnected()
