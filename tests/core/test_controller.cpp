@@ -97,10 +97,12 @@ class TestController : public QObject
     bool connectTo(const QString &address)
     {
         widget<QLineEdit>("ipEdit")->setText(address);
+        // The peer may not have seen the last link's end yet: wait for this link.
+        const int links = peer->connectionCount();
         QTest::mouseClick(widget("connectBtn"), Qt::LeftButton);
         if (!QTest::qWaitFor([&] { return connectText() == QLatin1String("Disconnect"); }, 5000))
             return false;
-        return QTest::qWaitFor([&] { return peer->hasClient(); }, 5000);
+        return QTest::qWaitFor([&] { return peer->connectionCount() > links && peer->hasClient(); }, 5000);
     }
     void disconnectIfConnected()
     {

@@ -51,8 +51,10 @@ private:
     bool connectTo(const QString &address)
     {
         window->findChild<QLineEdit *>(QStringLiteral("ipEdit"))->setText(address);
+        // The peer may not have seen the last link's end yet: wait for this link.
+        const int links = peer->connectionCount();
         QTest::mouseClick(button("connectBtn"), Qt::LeftButton);
-        return QTest::qWaitFor([&] { return connectText() == QLatin1String("Disconnect") && peer->hasClient(); },
+        return QTest::qWaitFor([&] { return connectText() == QLatin1String("Disconnect") && peer->connectionCount() > links && peer->hasClient(); },
                                5000);
     }
     void drop(const QString &address)
