@@ -19,7 +19,7 @@ const char networkCachingOption[] = ":network-caching=300";
 // Low latency: libVLC's cache covers decoding and the video output only, the RTSP
 // input delays the packets just enough for the jitter it sees, and one decoding
 // thread holds no frame back (each frame thread holds one).
-const char *const lowLatencyOptions[] = {":network-caching=40", ":halvorine-rtsp-adaptive-delay",
+const char *const lowLatencyOptions[] = {":network-caching=20", ":halvorine-rtsp-adaptive-delay",
                                          ":avcodec-threads=1"};
 // Snap off: a dialog window again, with minimise, maximise and close buttons.
 constexpr Qt::WindowFlags floatingFlags =

@@ -159,9 +159,12 @@ struct Run
 class GlassBench
 {
 public:
-    GlassBench(RemoteDriver &driver, const QString &binDirectory)
+    // `players`: the names of the players to measure ("remote", "remote low-latency",
+    // a peer's name), or empty for all of them.
+    GlassBench(RemoteDriver &driver, const QString &binDirectory, const QStringList &players)
         : driver(driver)
         , binDirectory(binDirectory)
+        , players(players)
     {
     }
 
@@ -229,23 +232,24 @@ public:
                           binDirectory + QStringLiteral("/plugins")),
              true},
         };
-        Run remote;
-        if (measureRemote(stream, seconds, remote, error))
-            runs.push_back(remote);
-        else
-            failures << stream.label() + QStringLiteral(": ") + error;
-        // The remote again in its low-latency mode, beside the same peers.
-        PreviewLatencyChoice::setCurrent(PreviewLatency::Low);
-        Run low;
-        if (measureRemote(stream, seconds, low, error)) {
-            low.player = QStringLiteral("remote low-latency");
-            runs.push_back(low);
-        } else {
-            failures << stream.label() + QStringLiteral(" (low latency): ") + error;
-        }
-        PreviewLatencyChoice::setCurrent(PreviewLatency::Default);
+        // The remote in its default mode, then in its low-latency mode, beside the same peers.
+        const auto measureMode = [&](PreviewLatency mode, const QString &name) {
+            if (!chosen(name))
+                return;
+            PreviewLatencyChoice::setCurrent(mode);
+            Run run;
+            if (measureRemote(stream, seconds, run, error)) {
+                run.player = name;
+                runs.push_back(run);
+            } else {
+                failures << stream.label() + QStringLiteral(" (") + name + QStringLiteral("): ") + error;
+            }
+            PreviewLatencyChoice::setCurrent(PreviewLatency::Default);
+        };
+        measureMode(PreviewLatency::Default, QStringLiteral("remote"));
+        measureMode(PreviewLatency::Low, QStringLiteral("remote low-latency"));
         for (const auto &[peer, sameCache] : peers) {
-            if (!allPeers && !sameCache)
+            if ((!allPeers && !sameCache) || !chosen(peer.name))
                 continue;
             const QString player = peer.arguments.contains(QStringLiteral("cvlc")) ? QStringLiteral("cvlc") : peer.program;
             if (QStandardPaths::findExecutable(player).isEmpty()) {
@@ -262,8 +266,11 @@ public:
     }
 
 private:
+    bool chosen(const QString &player) const { return players.isEmpty() || players.contains(player); }
+
     RemoteDriver &driver;
     QString binDirectory;
+    QStringList players;
     CvlcHome cvlc;
 };
 
@@ -389,7 +396,10 @@ int main(int argc, char **argv)
     if (!notConnected.isEmpty())
         return fail(out, QStringLiteral("failed: ") + notConnected);
 
-    GlassBench bench(driver, QCoreApplication::applicationDirPath());
+    // "--players 'remote low-latency,gst latency=0'" measures those players only.
+    const QString players = options.text(QStringLiteral("players"), QString());
+    GlassBench bench(driver, QCoreApplication::applicationDirPath(),
+                     players.isEmpty() ? QStringList() : players.split(QLatin1Char(',')));
     ResultFile result(QStringLiteral("glass"));
     QJsonArray figures;
     QStringList failures;

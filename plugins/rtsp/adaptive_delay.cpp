@@ -2,39 +2,35 @@
 
 #include <algorithm>
 
-void AdaptiveDelay::roll(mtime_t now)
+// The largest lateness of the memory once its latest packets are left out: the
+// forgiven share of what a full memory holds at the stream's packet rate (so that
+// a stream's first seconds forgive as many), and one more.
+mtime_t AdaptiveDelay::unforgiven()
 {
-    if (windowStart_ == VLC_TS_INVALID) {
-        windowStart_ = now;
-        return;
-    }
-    // A gap longer than the whole memory leaves nothing of it.
-    if (now - windowStart_ >= kWindows * tuning_.window) {
-        peaks_.fill(0);
-        windowStart_ = now;
-        return;
-    }
-    while (now - windowStart_ >= tuning_.window) {
-        std::copy_backward(peaks_.begin(), peaks_.end() - 1, peaks_.end());
-        peaks_[0] = 0;
-        windowStart_ += tuning_.window;
-    }
-}
-
-mtime_t AdaptiveDelay::peak() const
-{
-    return *std::max_element(peaks_.begin(), peaks_.end());
+    if (samples_.empty())
+        return 0;
+    scratch_.clear();
+    for (const Sample &sample : samples_)
+        scratch_.push_back(sample.lateness);
+    const std::size_t held = step_ > 0 ? std::max<std::size_t>(scratch_.size(), tuning_.memory / step_) : scratch_.size();
+    const std::size_t forgiven = std::min(scratch_.size() - 1, 1 + held * tuning_.forgivenPerMille / 1000);
+    const auto rank = scratch_.end() - 1 - forgiven;
+    std::nth_element(scratch_.begin(), rank, scratch_.end());
+    return *rank;
 }
 
 mtime_t AdaptiveDelay::delayFor(mtime_t now, mtime_t tick, mtime_t lateness)
 {
-    roll(now);
-    if (lateness != VLC_TS_INVALID)
-        peaks_[0] = std::max(peaks_[0], std::min(lateness, tuning_.ceiling));
-    const mtime_t wanted = std::min(tuning_.ceiling, peak() + tuning_.margin);
     // Counted in the stream's time, not the arrivals': packets that come in a
     // burst after a gap are shown a frame interval apart all the same.
     const mtime_t passed = newestTick_ != VLC_TS_INVALID && tick > newestTick_ ? tick - newestTick_ : 0;
+    if (passed > 0)
+        step_ = passed;
+    while (!samples_.empty() && now - samples_.front().at >= tuning_.memory)
+        samples_.pop_front();
+    if (lateness != VLC_TS_INVALID)
+        samples_.push_back({now, std::min(lateness, tuning_.ceiling)});
+    const mtime_t wanted = std::min(tuning_.ceiling, unforgiven() + tuning_.margin);
     if (tick != VLC_TS_INVALID)
         newestTick_ = std::max(newestTick_, tick);
     if (!haveDelay_ || wanted >= delay_)

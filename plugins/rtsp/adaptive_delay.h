@@ -2,31 +2,33 @@
 
 #include <vlc_common.h>
 
-#include <array>
+#include <deque>
+#include <vector>
 
 // The low-latency preview's jitter buffer: how long to hold every picture back
 // beyond libVLC's small fixed cache, from how late the packets come.
 //
 // A packet's lateness is how long after the quickest packets of the last
-// seconds it came (StreamClock). The delay is the largest lateness of the last
-// few seconds plus a small margin, so that on a clean network it is the margin
-// alone and under jitter no packet is shown later than its delay allows.
+// seconds it came (StreamClock). The delay is the lateness that all but a small
+// share of the last few seconds' packets stayed under, plus a small margin: on a
+// clean network it is the margin alone, under jitter no more than that share of
+// packets is shown late, and a lone hiccup (the machine busy elsewhere for a
+// moment) does not hold the picture back for seconds after it: the late packet
+// itself is late whatever the delay does next.
 //
-// It rises at once: a packet later than the delay would otherwise be shown late
-// or dropped, and the picture holds only for as long as the packet was missing.
-// It comes down only once the lateness has stayed lower for the whole memory,
-// and then slowly (a fraction of the stream's time that passes): the pictures
-// come a little closer together for a while, which the eye does not see,
-// instead of skipping.
+// It rises at once once more than that share came late. It comes down only once
+// the lateness has stayed lower for the whole memory, and then slowly (a
+// fraction of the stream's time that passes): the pictures come a little closer
+// together for a while, which the eye does not see, instead of skipping.
 class AdaptiveDelay {
 public:
     struct Tuning {
         mtime_t margin = 4 * 1000;
         mtime_t ceiling = 1000 * 1000; // a network worse than this drops frames
-        mtime_t window = 2 * CLOCK_FREQ; // the memory is kWindows of these
+        mtime_t memory = 8 * CLOCK_FREQ;
+        int forgivenPerMille = 30; // of the memory's packets, may come later than the delay
         int fallDivider = 16; // coming down: 1/16 of the stream's time that passes
     };
-    static constexpr int kWindows = 4;
 
     AdaptiveDelay() = default;
     explicit AdaptiveDelay(const Tuning &tuning) : tuning_(tuning) {}
@@ -39,13 +41,18 @@ public:
     mtime_t current() const { return delay_; }
 
 private:
-    void roll(mtime_t now);
-    mtime_t peak() const;
+    mtime_t unforgiven();
+
+    struct Sample {
+        mtime_t at;
+        mtime_t lateness;
+    };
 
     Tuning tuning_;
-    std::array<mtime_t, kWindows> peaks_ {}; // [0] the window under way
-    mtime_t windowStart_ = VLC_TS_INVALID;
+    std::deque<Sample> samples_; // the memory's, oldest first
+    std::vector<mtime_t> scratch_;
     mtime_t newestTick_ = VLC_TS_INVALID;
+    mtime_t step_ = 0; // between the stream's last two packet times
     mtime_t delay_ = 0;
     bool haveDelay_ = false;
 };
