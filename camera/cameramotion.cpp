@@ -77,6 +77,18 @@ void CameraMotion::disconnectFromCamera()
     closing = false;
 }
 
+// Each input holds an axis at most once.
+bool CameraMotion::dropHold(Track &t, Source source)
+{
+    for (int i = 0; i < t.holds.size(); ++i) {
+        if (t.holds.at(i).source == source) {
+            t.holds.removeAt(i);
+            return true;
+        }
+    }
+    return false;
+}
+
 void CameraMotion::hold(Source source, Axis axis, const ViscaCommand &command)
 {
     if (isRest(axis, command)) {
@@ -84,12 +96,7 @@ void CameraMotion::hold(Source source, Axis axis, const ViscaCommand &command)
         return;
     }
     Track &t = track(axis);
-    for (int i = 0; i < t.holds.size(); ++i) {
-        if (t.holds.at(i).source == source) {
-            t.holds.removeAt(i);
-            break;
-        }
-    }
+    dropHold(t, source);
     t.holds.append(Hold{source, command});
     follow(axis, isPaced(source));
 }
@@ -97,14 +104,7 @@ void CameraMotion::hold(Source source, Axis axis, const ViscaCommand &command)
 void CameraMotion::letGo(Source source, Axis axis)
 {
     Track &t = track(axis);
-    bool held = false;
-    for (int i = 0; i < t.holds.size(); ++i) {
-        if (t.holds.at(i).source == source) {
-            t.holds.removeAt(i);
-            held = true;
-            break;
-        }
-    }
+    const bool held = dropHold(t, source);
     // A release by an input that holds nothing (a stick centred that was never out)
     // changes nothing, unless a drive nobody holds is under way.
     if (!held && !(t.holds.isEmpty() && underWay(axis)))
@@ -115,15 +115,7 @@ void CameraMotion::letGo(Source source, Axis axis)
 void CameraMotion::letGoAll(Source source)
 {
     for (Axis axis : everyAxis) {
-        Track &t = track(axis);
-        bool held = false;
-        for (int i = t.holds.size() - 1; i >= 0; --i) {
-            if (t.holds.at(i).source == source) {
-                t.holds.removeAt(i);
-                held = true;
-            }
-        }
-        if (held)
+        if (dropHold(track(axis), source))
             follow(axis, false);
     }
 }

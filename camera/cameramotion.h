@@ -113,6 +113,7 @@ private:
     };
 
     static bool isPaced(Source source) { return source == Controller; }
+    static bool dropHold(Track &t, Source source);
     void follow(Axis axis, bool paced);
     void send(Axis axis, const ViscaCommand &command);
     void sendPending(Axis axis);
