@@ -1,0 +1,1 @@
+// Compiled only to make the tests' shared precompiled headers (tests/CMakeLists.txt).
