@@ -44,12 +44,16 @@ struct Stream
     int height;
     int fps;
     int jitterMs = 0;
+    int jitterFrom = 0; // with jitterTo: the jitter only from here to there, in seconds
+    int jitterTo = 0;
 
     QString label() const
     {
         QString text = QStringLiteral("%1×%2 @ %3 fps").arg(width).arg(height).arg(fps);
         if (jitterMs > 0)
             text += QStringLiteral(", packets held back up to %1 ms").arg(jitterMs);
+        if (jitterTo > 0)
+            text += QStringLiteral(" from %1 s to %2 s").arg(jitterFrom).arg(jitterTo);
         return text;
     }
     QStringList serverOptions() const
@@ -58,6 +62,8 @@ struct Stream
                             QString::number(width), "--height", QString::number(height), "--fps", QString::number(fps)};
         if (jitterMs > 0)
             options << "--jitter" << QString::number(jitterMs);
+        if (jitterTo > 0)
+            options << "--jitter-between" << QStringLiteral("%1,%2").arg(jitterFrom).arg(jitterTo);
         return options;
     }
 };
@@ -372,6 +378,47 @@ void addJitterRow(ResultFile &result, const Stream &stream, const std::vector<Ru
                    QStringLiteral("no more than the best peer"), verdict(anyPeer && remoteBad <= fewestBad)});
 }
 
+// Jitter that starts and stops: per player, the delay before, during and after it,
+// how long after it stopped the delay was back within a frame interval of before
+// (every later second's median too), and the longest the picture stood still.
+void addScheduleRow(ResultFile &result, const Stream &stream, const std::vector<Run> &runs, double seconds,
+                    QJsonArray &json)
+{
+    const double intervalMs = 1000.0 / stream.fps;
+    QStringList texts;
+    QJsonObject record{{"stream", stream.label()}, {"schedule", true}};
+    bool met = false;
+    for (const Run &run : runs) {
+        const double before = figuresOf(run.frames, 1, stream.jitterFrom, stream.fps).medianMs;
+        const double during = figuresOf(run.frames, stream.jitterFrom + 2, stream.jitterTo, stream.fps).medianMs;
+        int back = -1;
+        for (int second = stream.jitterTo; second < static_cast<int>(seconds) && back < 0; ++second) {
+            bool settled = true;
+            for (int later = second; later < static_cast<int>(seconds) && settled; ++later)
+                settled = figuresOf(run.frames, later, later + 1, stream.fps).medianMs <= before + intervalMs;
+            if (settled)
+                back = second - stream.jitterTo;
+        }
+        double stillMs = 0;
+        for (std::size_t i = 1; i < run.frames.size(); ++i)
+            stillMs = std::max(stillMs, static_cast<double>(run.frames[i].shownNanos - run.frames[i - 1].shownNanos) / 1e6);
+        record.insert(run.player, QJsonObject{{"before_ms", before}, {"during_ms", during}, {"back_after_s", back},
+                                              {"longest_still_ms", stillMs}});
+        texts << QStringLiteral("%1: %2 → %3 ms, back %4, still ≤ %5 ms")
+                     .arg(run.player)
+                     .arg(before, 0, 'f', 0)
+                     .arg(during, 0, 'f', 0)
+                     .arg(back < 0 ? QStringLiteral("never") : QStringLiteral("after %1 s").arg(back))
+                     .arg(stillMs, 0, 'f', 0);
+        if (run.player == QLatin1String("remote low-latency"))
+            met = back >= 0 && back <= 30 && stillMs <= 2 * intervalMs;
+    }
+    json.append(record);
+    result.addRow({QStringLiteral("Jitter that starts and stops, ") + stream.label(), texts.join(QStringLiteral("; ")),
+                   QString(), QStringLiteral("low-latency back within 30 s, never still > %1 ms").arg(2 * intervalMs, 0, 'f', 0),
+                   verdict(met)});
+}
+
 int fail(const QString &out, const QString &why, int exitCode = 1)
 {
     return reportNotMeasured(QStringLiteral("glass"), QStringLiteral("Glass to glass"), why, out, exitCode);
@@ -403,8 +450,8 @@ int main(int argc, char **argv)
     ResultFile result(QStringLiteral("glass"));
     QJsonArray figures;
     QStringList failures;
-    // "--streams long,360p50,1080p25,1080p50,jitter" (the default: all) measures some only.
-    const QStringList chosen = options.text(QStringLiteral("streams"), QStringLiteral("long,360p50,1080p25,1080p50,jitter"))
+    // "--streams long,360p50,1080p25,1080p50,jitter,schedule" (the default: all) measures some only.
+    const QStringList chosen = options.text(QStringLiteral("streams"), QStringLiteral("long,360p50,1080p25,1080p50,jitter,schedule"))
                                    .split(QLatin1Char(','));
     // Over time: the first 10 s of a stream, second by second over its first 5 s, and 60 s on.
     const Stream small25{640, 360, 25};
@@ -430,6 +477,12 @@ int main(int argc, char **argv)
         const std::vector<Run> runs = bench.measureAll(jittery, seconds, true, failures);
         addJitterRow(result, jittery, runs, figures);
         addSecondsRow(result, jittery, runs, 5, figures);
+    }
+    if (chosen.contains(QStringLiteral("schedule"))) {
+        const Stream scheduled{640, 360, 25, 150, 10, 20};
+        const double scheduleSeconds = std::max<double>(seconds, 55);
+        const std::vector<Run> runs = bench.measureAll(scheduled, scheduleSeconds, true, failures);
+        addScheduleRow(result, scheduled, runs, scheduleSeconds, figures);
     }
     result.setFigure(QStringLiteral("streams"), figures);
     result.setFigure(QStringLiteral("failures"), QJsonArray::fromStringList(failures));

@@ -14,6 +14,7 @@
 // picture counts as moving when enough of its middle differs from the still picture
 // before the press (PictureChange). 20 presses in the first 10 s of a stream (the
 // preview opened anew as often as it takes), and 20 after the stream has played 60 s.
+// Then the first 10 s again in the low-latency preview.
 // The arrow is held 120 ms, up when the head is below the horizon and down when
 // above, so that the compared middle of the picture always holds the horizon.
 #include "motionpresses.h"
@@ -26,6 +27,8 @@
 #include "remotedriver.h"
 #include "remoteunderbench.h"
 #include "resultfile.h"
+
+#include "settings/previewlatency.h"
 
 
 #include <X11/Xlib.h>
@@ -193,30 +196,41 @@ int main(int argc, char **argv)
 
     QStringList failures;
     // The first 10 s of a stream: the preview opened anew until the presses are in.
-    Series early{QStringLiteral("first 10 s of a stream"), {}, {}, {}};
     std::vector<double> firstSecond, laterSeconds; // glass to glass of every frame, 0-1 s and 1-10 s
-    for (int stream = 0; stream < 3 * presses && static_cast<int>(early.presses.size()) < presses; ++stream) {
-        if (!bench.openPreview()) {
-            failures << QStringLiteral("the preview showed no stamped picture");
-            bench.closePreview();
-            continue;
+    const auto measureEarly = [&](Series &series, std::vector<double> *first, std::vector<double> *later) {
+        for (int stream = 0; stream < 3 * presses && static_cast<int>(series.presses.size()) < presses; ++stream) {
+            if (!bench.openPreview()) {
+                failures << QStringLiteral("the preview showed no stamped picture");
+                bench.closePreview();
+                continue;
+            }
+            while (static_cast<int>(series.presses.size()) < presses && bench.streamAgeSeconds() < earlySeconds - 1.5) {
+                Press press;
+                if (bench.press(press, error) && press.complete() && press.streamAgeSeconds < earlySeconds)
+                    series.presses.push_back(press);
+                else if (!error.isEmpty())
+                    failures << error;
+                error.clear();
+            }
+            const std::vector<FrameOnScreen> frames = bench.closePreview();
+            const std::vector<double> glass = glassOfFrames(frames, 0, earlySeconds);
+            series.timelines.append(timeline(frames, 1));
+            series.frameGlass.insert(series.frameGlass.end(), glass.begin(), glass.end());
+            for (const auto &[from, to, into] : {std::make_tuple(0.0, 1.0, first), std::make_tuple(1.0, earlySeconds, later)}) {
+                const std::vector<double> part = glassOfFrames(frames, from, to);
+                into->insert(into->end(), part.begin(), part.end());
+            }
         }
-        while (static_cast<int>(early.presses.size()) < presses && bench.streamAgeSeconds() < earlySeconds - 1.5) {
-            Press press;
-            if (bench.press(press, error) && press.complete() && press.streamAgeSeconds < earlySeconds)
-                early.presses.push_back(press);
-            else if (!error.isEmpty())
-                failures << error;
-            error.clear();
-        }
-        const std::vector<FrameOnScreen> frames = bench.closePreview();
-        const std::vector<double> glass = glassOfFrames(frames, 0, earlySeconds);
-        early.timelines.append(timeline(frames, 1));
-        early.frameGlass.insert(early.frameGlass.end(), glass.begin(), glass.end());
-        for (const auto &[from, to, into] : {std::make_tuple(0.0, 1.0, &firstSecond), std::make_tuple(1.0, earlySeconds, &laterSeconds)}) {
-            const std::vector<double> part = glassOfFrames(frames, from, to);
-            into->insert(into->end(), part.begin(), part.end());
-        }
+    };
+    Series early{QStringLiteral("first 10 s of a stream"), {}, {}, {}};
+    measureEarly(early, &firstSecond, &laterSeconds);
+    // The same in the low-latency preview (--preview-latency low), the mode to drive by.
+    Series lowLatency{QStringLiteral("low-latency preview, first 10 s of a stream"), {}, {}, {}};
+    {
+        std::vector<double> unusedFirst, unusedLater;
+        PreviewLatencyChoice::setCurrent(PreviewLatency::Low);
+        measureEarly(lowLatency, &unusedFirst, &unusedLater);
+        PreviewLatencyChoice::setCurrent(PreviewLatency::Default);
     }
 
     // After 60 s: one stream, left to play, then the presses.
@@ -243,6 +257,12 @@ int main(int argc, char **argv)
     ResultFile result(QStringLiteral("motion"));
     addRows(result, early);
     addRows(result, late);
+    addRows(result, lowLatency);
+    const double lowMedian = percentile(lowLatency.of(&Press::total), 0.5);
+    result.addRow({QStringLiteral("Low-latency press → picture moving, median against its target"),
+                   QStringLiteral("%1 ms").arg(lowMedian, 0, 'f', 0),
+                   QStringLiteral("default mode, same run: %1 ms").arg(percentile(early.of(&Press::total), 0.5), 0, 'f', 0),
+                   QStringLiteral("≤ 150 ms"), verdict(!lowLatency.presses.empty() && lowMedian <= 150)});
     result.addRow({QStringLiteral("  glass to glass of every frame: a stream's first second / seconds 1 to 10 / after %1 s")
                        .arg(longSeconds),
                    QStringLiteral("%1; %2; %3").arg(medianAndP95(firstSecond), medianAndP95(laterSeconds),
@@ -262,6 +282,7 @@ int main(int argc, char **argv)
                    QString()});
     result.setFigure(QStringLiteral("first_10_s"), seriesJson(early));
     result.setFigure(QStringLiteral("after_long"), seriesJson(late));
+    result.setFigure(QStringLiteral("low_latency_first_10_s"), seriesJson(lowLatency));
     result.setFigure(QStringLiteral("long_stream_first_10_s_every_frame_glass_to_glass_median_ms"),
                      percentile(lateFirst10s, 0.5));
     result.setFigure(QStringLiteral("still_picture_taken_for_moving"), bench.falseMotionDetails());
@@ -271,7 +292,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "bench_motion: %s\n", qPrintable(failure));
     QTextStream(stdout) << "motion: first 10 s " << medianAndP95(early.of(&Press::total)) << " ("
                         << early.presses.size() << " presses), after " << longSeconds << " s "
-                        << medianAndP95(late.of(&Press::total)) << " (" << late.presses.size() << " presses), "
+                        << medianAndP95(late.of(&Press::total)) << " (" << late.presses.size() << " presses), low latency "
+                        << medianAndP95(lowLatency.of(&Press::total)) << ", "
                         << failures.size() << " failures\n";
-    return early.presses.empty() || late.presses.empty() ? 1 : 0;
+    return early.presses.empty() || late.presses.empty() || lowLatency.presses.empty() ? 1 : 0;
 }

@@ -1,13 +1,16 @@
 // Preview: from the operator's click on Preview (camera connected) until the test
 // pattern's colour bars are on the screen inside the preview's player frame, beside
 // FFmpeg's wall time to its first decoded frame of the same stream. Also the remote's
-// resident memory before the preview and while it plays. Needs root (port 554).
+// resident memory before the preview and while it plays; and camera select with the
+// preview open (Ctrl+2 from a camera showing plain red, until the second camera's bars
+// are on the screen), beside the click. Needs root (port 554).
 #include "framewatcher.h"
 #include "rtsp_test_server.h"
 
 #include "benchoptions.h"
 #include "monotonic.h"
 #include "processmemory.h"
+#include "recordingpeer.h"
 #include "remotedriver.h"
 #include "remoteunderbench.h"
 #include "resultfile.h"
@@ -19,6 +22,8 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QTextStream>
 
 #include <cstdio>
@@ -30,13 +35,14 @@ extern char **environ;
 namespace {
 
 const QString cameraAddress = QStringLiteral("127.0.0.63");
+const QString redCameraAddress = QStringLiteral("127.0.0.64");
 // How often the screen is read while waiting; the figure is late by at most this.
 constexpr int grabIntervalMs = 5;
 constexpr int frameTimeoutMs = 20000;
 
 struct PreviewTimes
 {
-    std::vector<std::int64_t> remote, ffmpeg, clickReturns;
+    std::vector<std::int64_t> remote, ffmpeg, clickReturns, selectToBars;
     qint64 rssBefore = -1, rssPlaying = -1;
 };
 
@@ -115,6 +121,58 @@ bool measure(RemoteDriver &driver, FrameWatcher &watcher, const QString &url, in
     return true;
 }
 
+// Ctrl+digit, as the keyboard sends it (X11 key code 10 is the 1 key), to the widget
+// with the focus, or the OSD button, which keeps no keys.
+void selectCamera(RemoteDriver &driver, int number)
+{
+    QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : driver.widget<QWidget>("osdBtn");
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, Qt::Key_0 + number, Qt::ControlModifier, quint32(9 + number), 0, 0);
+        QApplication::sendEvent(target, &event);
+    }
+}
+
+// Camera 1 (red) and camera 2 (the bars) saved, camera 1 selected with the preview open;
+// then Ctrl+2 until the bars show, and back to camera 1 for the next run.
+bool measureSelect(RemoteDriver &driver, FrameWatcher &watcher, int runs, PreviewTimes &times)
+{
+    const auto save = [&](const QString &address, const char *name) {
+        driver.widget<QLineEdit>("ipEdit")->setText(address);
+        driver.widget<QLineEdit>("camNameEdit")->setText(QString::fromLatin1(name));
+        RemoteDriver::click(driver.widget<QAbstractButton>("saveBtn"));
+    };
+    save(redCameraAddress, "1 red");
+    save(cameraAddress, "2 bars");
+    driver.widget<QWidget>("osdBtn")->setFocus(Qt::OtherFocusReason);
+    auto *connectButton = driver.widget<QAbstractButton>("connectBtn");
+    const auto linked = [&] {
+        return RemoteDriver::runUntil([&] { return connectButton->text() == QLatin1String("Disconnect"); }, 5000);
+    };
+    selectCamera(driver, 1);
+    if (!linked())
+        return false;
+    RemoteDriver::click(driver.widget<QAbstractButton>("previewBtn"));
+    QFrame *player = nullptr;
+    for (int run = 0; run < runs; ++run) {
+        RemoteDriver::settle(2000); // camera 1's red on the screen, the bars long gone
+        QDialog *dialog = previewDialog();
+        player = dialog ? dialog->findChild<QFrame *>(QStringLiteral("player")) : nullptr;
+        if (!player || watcher.showsColourBars(player->internalWinId()))
+            return false;
+        const std::int64_t start = monotonicNanos();
+        selectCamera(driver, 2);
+        if (!RemoteDriver::pollUntil([&] { return watcher.showsColourBars(player->internalWinId()); }, grabIntervalMs,
+                                     frameTimeoutMs))
+            return false;
+        times.selectToBars.push_back(monotonicNanos() - start);
+        selectCamera(driver, 1);
+        if (!linked())
+            return false;
+    }
+    closePreview();
+    return true;
+}
+
 QString mebibytes(qint64 bytes)
 {
     return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" MiB");
@@ -131,6 +189,13 @@ void report(const PreviewTimes &times, int runs, const QString &out)
                    QStringLiteral("≤ ffmpeg"), verdict(remote.medianMicros <= ffmpeg.medianMicros)});
     result.addRow({QStringLiteral("  of which the click's own handling (GUI thread busy)"),
                    formatMicros(summarize(times.clickReturns).medianMicros), QString(), QString(), QString()});
+    const Summary select = summarize(times.selectToBars);
+    result.addRow({QStringLiteral("Camera select (Ctrl+2), preview open → new camera's bars visible (median of %1)")
+                       .arg(times.selectToBars.size()),
+                   formatMicros(select.medianMicros),
+                   formatMicros(remote.medianMicros) + QStringLiteral(" Preview click, same run"),
+                   QStringLiteral("≤ click + 10 %"),
+                   verdict(!times.selectToBars.empty() && select.medianMicros <= 1.1 * remote.medianMicros)});
     result.addRow({QStringLiteral("Resident memory, connected / while a preview plays"),
                    mebibytes(times.rssBefore) + QStringLiteral(" / ") + mebibytes(times.rssPlaying), QString(),
                    QString(), QString()});
@@ -138,6 +203,7 @@ void report(const PreviewTimes &times, int runs, const QString &out)
     result.setFigure(QStringLiteral("remote_click_to_visible"), remote.toJson());
     result.setFigure(QStringLiteral("ffmpeg_first_frame"), ffmpeg.toJson());
     result.setFigure(QStringLiteral("remote_click_returns"), summarize(times.clickReturns).toJson());
+    result.setFigure(QStringLiteral("camera_select_to_visible"), select.toJson());
     result.setFigure(QStringLiteral("grab_interval_ms"), grabIntervalMs);
     result.setFigure(QStringLiteral("rss_connected_bytes"), times.rssBefore);
     result.setFigure(QStringLiteral("rss_playing_bytes"), times.rssPlaying);
@@ -178,6 +244,17 @@ int main(int argc, char **argv)
     PreviewTimes times;
     if (!measure(driver, watcher, server.url(), runs, times))
         return notMeasured(out, QStringLiteral("failed: no picture within %1 s, or ffmpeg failed").arg(frameTimeoutMs / 1000));
+
+    RtspTestServer redServer(redCameraAddress, {QStringLiteral("--pattern"), QStringLiteral("red")});
+    RecordingPeer::Options peerOptions;
+    peerOptions.address = redCameraAddress.toStdString();
+    RecordingPeer redCamera(peerOptions);
+    std::string peerError;
+    if (redServer.start() != RtspTestServer::Start::Ready || !redCamera.start(peerError))
+        return notMeasured(out, QStringLiteral("failed: the second camera: ") + redServer.diagnostics()
+                                    + QString::fromStdString(peerError));
+    if (!measureSelect(driver, watcher, runs, times))
+        std::fprintf(stderr, "bench_preview: camera select did not show the second camera's picture\n");
     report(times, runs, out);
     return 0;
 }
