@@ -39,22 +39,14 @@ std::string jitterPoint(const ServerOptions &o)
     return o.jitterMilliseconds > 0 ? " ! queue max-size-buffers=0 max-size-bytes=0 max-size-time=0" : std::string();
 }
 
-// With --motion, a ball that moves every frame is laid over the bottom-right
-// corner, so that a client can tell a new picture from a repeated one.
-std::string rawVideo(const ServerOptions &o)
+// Where the moving block of --motion is drawn (stream_probes.cpp), so that a client
+// can tell a new picture from a repeated one. Drawn into the pattern's own frames:
+// a compositor laying a second source over it would, live, give up on a late
+// pattern and send its checkered background instead, now and then as the first
+// picture on a busy machine.
+std::string motionPoint(const ServerOptions &o)
 {
-    if (!o.motion)
-        return pattern(o);
-    return "compositor name=mix sink_1::xpos=" + std::to_string(o.width - o.width / 4)
-        + " sink_1::ypos=" + std::to_string(o.height - o.height / 4) + " ! " + rawCaps(o, o.width, o.height);
-}
-
-std::string motionSources(const ServerOptions &o)
-{
-    if (!o.motion)
-        return {};
-    return " " + pattern(o) + " ! mix. videotestsrc is-live=true pattern=ball ! "
-        + rawCaps(o, o.width / 4, o.height / 4) + " ! mix.";
+    return o.motion ? " ! identity name=" + std::string(motionElementName) : std::string();
 }
 
 // Encoders are tuned for latency: no B-frames, no lookahead, one key frame per
@@ -93,5 +85,6 @@ std::string audio(const ServerOptions &o)
 
 std::string launchDescription(const ServerOptions &options)
 {
-    return "( " + rawVideo(options) + sizePoint(options) + stampPoint(options) + encodedVideo(options) + motionSources(options) + audio(options) + " )";
+    return "( " + pattern(options) + motionPoint(options) + sizePoint(options) + stampPoint(options)
+        + encodedVideo(options) + audio(options) + " )";
 }

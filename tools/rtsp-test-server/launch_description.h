@@ -6,6 +6,8 @@
 
 // The element after which --stamp draws the capture time into each raw frame.
 constexpr char stampElementName[] = "stamp";
+// The element after which --motion draws its moving block into each raw frame.
+constexpr char motionElementName[] = "motion";
 // The capsfilter whose size --resize-every changes while the media plays.
 constexpr char sizeElementName[] = "size";
 

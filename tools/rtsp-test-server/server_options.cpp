@@ -133,7 +133,7 @@ std::string serverUsage(const char *programName)
         "  --shared                 one pipeline for all clients; gst-rtsp-server restarts\n"
         "                           it (and the running clients' timestamps) when a\n"
         "                           client joins, as a camera whose encoder restarts\n"
-        "  --motion                 a moving ball in the bottom-right quarter, so that\n"
+        "  --motion                 a moving block in the bottom-right quarter, so that\n"
         "                           every frame differs from the one before\n"
         "  --stamp                  the capture time (CLOCK_MONOTONIC, ms) drawn as a band\n"
         "                           of cells across the top of every frame, before it is\n"

@@ -46,6 +46,47 @@ GstPadProbeReturn stampFrame(GstPad *pad, GstPadProbeInfo *info, gpointer)
     return GST_PAD_PROBE_OK;
 }
 
+// A white block that moves a few pixels every frame across a black bottom-right
+// quarter: every frame differs from the one before, the rest of the pattern stays.
+GstPadProbeReturn drawMotion(GstPad *pad, GstPadProbeInfo *info, gpointer data)
+{
+    GstCaps *caps = gst_pad_get_current_caps(pad);
+    GstVideoInfo video;
+    const bool known = caps && gst_video_info_from_caps(&video, caps);
+    if (caps)
+        gst_caps_unref(caps);
+    if (!known || GST_VIDEO_INFO_FORMAT(&video) != GST_VIDEO_FORMAT_I420)
+        return GST_PAD_PROBE_OK;
+    GstBuffer *buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
+    GST_PAD_PROBE_INFO_DATA(info) = buffer;
+    GstVideoFrame frame;
+    if (!gst_video_frame_map(&frame, &video, buffer, GST_MAP_WRITE))
+        return GST_PAD_PROBE_OK;
+    const int width = GST_VIDEO_FRAME_WIDTH(&frame), height = GST_VIDEO_FRAME_HEIGHT(&frame);
+    // Even corners and sizes, so that the half-size chroma planes cover the same area.
+    const int left = (width - width / 4) & ~1, top = (height - height / 4) & ~1;
+    const int side = std::max(2, (height / 16) & ~1);
+    const int span = std::max(1, width - left - side);
+    const int x = (static_cast<int>((*static_cast<unsigned *>(data))++ * 4) % span) & ~1;
+    const int y = top + ((height - top - side) / 2 & ~1);
+    auto *luma = static_cast<std::uint8_t *>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
+    const int lumaStride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
+    for (int row = top; row < height; ++row) {
+        std::uint8_t *line = luma + row * lumaStride;
+        std::fill(line + left, line + width, std::uint8_t(16));
+        if (row >= y && row < y + side)
+            std::fill(line + left + x, line + left + x + side, std::uint8_t(235));
+    }
+    for (int plane = 1; plane <= 2; ++plane) {
+        auto *chroma = static_cast<std::uint8_t *>(GST_VIDEO_FRAME_PLANE_DATA(&frame, plane));
+        const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, plane);
+        for (int row = top / 2; row < (height + 1) / 2; ++row)
+            std::fill(chroma + row * stride + left / 2, chroma + row * stride + (width + 1) / 2, std::uint8_t(128));
+    }
+    gst_video_frame_unmap(&frame);
+    return GST_PAD_PROBE_OK;
+}
+
 // Holds each RTP packet back by a random 0..limit from the moment its frame was
 // captured, never letting one overtake the packet before it: the arrival jitter of
 // a busy network, without loss. The hold is counted from the capture (the buffer's
@@ -127,6 +168,8 @@ void onMediaConfigure(GstRTSPMediaFactory *, GstRTSPMedia *media, gpointer data)
         return;
     if (options->stamp)
         addProbe(bin, stampElementName, stampFrame, nullptr, nullptr);
+    if (options->motion)
+        addProbe(bin, motionElementName, drawMotion, new unsigned(0), [](gpointer p) { delete static_cast<unsigned *>(p); });
     if (options->jitterMilliseconds > 0) {
         auto *state = new JitterState;
         state->limit = GstClockTime(options->jitterMilliseconds) * GST_MSECOND;
@@ -143,7 +186,7 @@ void onMediaConfigure(GstRTSPMediaFactory *, GstRTSPMedia *media, gpointer data)
 
 void addStreamProbes(GstRTSPMediaFactory *factory, const ServerOptions &options)
 {
-    if (!options.stamp && options.jitterMilliseconds <= 0)
+    if (!options.stamp && !options.motion && options.jitterMilliseconds <= 0)
         return;
     // The options outlive the server's main loop: they are main()'s own.
     g_signal_connect(factory, "media-configure", G_CALLBACK(onMediaConfigure),
