@@ -19,9 +19,9 @@ std::int64_t monotonicNanos()
     return std::int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-// Draws the capture time into the raw frame as it leaves the source, before the
-// encoder sees it.
-GstPadProbeReturn stampFrame(GstPad *pad, GstPadProbeInfo *info, gpointer)
+// Maps the raw I420 frame that passes the probe for writing, made writable first;
+// false for anything else, which then passes untouched.
+bool mapWritableFrame(GstPad *pad, GstPadProbeInfo *info, GstVideoFrame &frame)
 {
     GstCaps *caps = gst_pad_get_current_caps(pad);
     GstVideoInfo video;
@@ -29,12 +29,19 @@ GstPadProbeReturn stampFrame(GstPad *pad, GstPadProbeInfo *info, gpointer)
     if (caps)
         gst_caps_unref(caps);
     if (!known || GST_VIDEO_INFO_FORMAT(&video) != GST_VIDEO_FORMAT_I420)
-        return GST_PAD_PROBE_OK;
-    const std::uint32_t milliseconds = static_cast<std::uint32_t>(monotonicNanos() / 1000000);
+        return false;
     GstBuffer *buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
     GST_PAD_PROBE_INFO_DATA(info) = buffer;
+    return gst_video_frame_map(&frame, &video, buffer, GST_MAP_WRITE);
+}
+
+// Draws the capture time into the raw frame as it leaves the source, before the
+// encoder sees it.
+GstPadProbeReturn stampFrame(GstPad *pad, GstPadProbeInfo *info, gpointer)
+{
+    const std::uint32_t milliseconds = static_cast<std::uint32_t>(monotonicNanos() / 1000000);
     GstVideoFrame frame;
-    if (!gst_video_frame_map(&frame, &video, buffer, GST_MAP_WRITE))
+    if (!mapWritableFrame(pad, info, frame))
         return GST_PAD_PROBE_OK;
     FrameStamp::write(static_cast<std::uint8_t *>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
                       GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), GST_VIDEO_FRAME_WIDTH(&frame),
@@ -50,17 +57,8 @@ GstPadProbeReturn stampFrame(GstPad *pad, GstPadProbeInfo *info, gpointer)
 // quarter: every frame differs from the one before, the rest of the pattern stays.
 GstPadProbeReturn drawMotion(GstPad *pad, GstPadProbeInfo *info, gpointer data)
 {
-    GstCaps *caps = gst_pad_get_current_caps(pad);
-    GstVideoInfo video;
-    const bool known = caps && gst_video_info_from_caps(&video, caps);
-    if (caps)
-        gst_caps_unref(caps);
-    if (!known || GST_VIDEO_INFO_FORMAT(&video) != GST_VIDEO_FORMAT_I420)
-        return GST_PAD_PROBE_OK;
-    GstBuffer *buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
-    GST_PAD_PROBE_INFO_DATA(info) = buffer;
     GstVideoFrame frame;
-    if (!gst_video_frame_map(&frame, &video, buffer, GST_MAP_WRITE))
+    if (!mapWritableFrame(pad, info, frame))
         return GST_PAD_PROBE_OK;
     const int width = GST_VIDEO_FRAME_WIDTH(&frame), height = GST_VIDEO_FRAME_HEIGHT(&frame);
     // Even corners and sizes, so that the half-size chroma planes cover the same area.
