@@ -27,7 +27,8 @@ for flavour in "${flavours[@]}"; do
     case "$flavour" in
         qt6)
             dir=build-qt6
-            halvorine_build "$dir" -DUSE_QT6=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+            # Without batches, so that every source must compile on its own includes.
+            halvorine_build "$dir" -DUSE_QT6=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DHALVORINE_UNITY_BUILD=OFF \
                 -DHALVORINE_PEER_BUILD="$PWD/build"
             # The benches are not in ./test's build; they must still compile.
             cmake --build "$dir" -j"$jobs" --target benches

@@ -54,7 +54,7 @@ gboolean changeSize(gpointer data)
     return G_SOURCE_CONTINUE;
 }
 
-void onMediaConfigure(GstRTSPMediaFactory *, GstRTSPMedia *media, gpointer data)
+void startResizeSchedule(GstRTSPMediaFactory *, GstRTSPMedia *media, gpointer data)
 {
     const auto *options = static_cast<const ServerOptions *>(data);
     GstElement *bin = gst_rtsp_media_get_element(media);
@@ -80,5 +80,5 @@ void addResizeSchedule(GstRTSPMediaFactory *factory, const ServerOptions &option
     if (options.resizeEverySeconds <= 0)
         return;
     // The options outlive the server's main loop: they are main()'s own.
-    g_signal_connect(factory, "media-configure", G_CALLBACK(onMediaConfigure), const_cast<ServerOptions *>(&options));
+    g_signal_connect(factory, "media-configure", G_CALLBACK(startResizeSchedule), const_cast<ServerOptions *>(&options));
 }

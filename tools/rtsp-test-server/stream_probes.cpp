@@ -158,7 +158,7 @@ void addProbe(GstElement *bin, const char *elementName, GstPadProbeCallback call
     gst_object_unref(element);
 }
 
-void onMediaConfigure(GstRTSPMediaFactory *, GstRTSPMedia *media, gpointer data)
+void attachStreamProbes(GstRTSPMediaFactory *, GstRTSPMedia *media, gpointer data)
 {
     const auto *options = static_cast<const ServerOptions *>(data);
     GstElement *bin = gst_rtsp_media_get_element(media);
@@ -187,6 +187,6 @@ void addStreamProbes(GstRTSPMediaFactory *factory, const ServerOptions &options)
     if (!options.stamp && !options.motion && options.jitterMilliseconds <= 0)
         return;
     // The options outlive the server's main loop: they are main()'s own.
-    g_signal_connect(factory, "media-configure", G_CALLBACK(onMediaConfigure),
+    g_signal_connect(factory, "media-configure", G_CALLBACK(attachStreamProbes),
                      const_cast<ServerOptions *>(&options));
 }
