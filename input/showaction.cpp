@@ -20,6 +20,7 @@ QString ShowAction::description() const
     case Home: return QStringLiteral("Home");
     case OnePushFocus: return QStringLiteral("One-push autofocus");
     case KeyMap: return QStringLiteral("This key map");
+    case PreviewLatency: return QStringLiteral("Preview latency");
     }
     return {};
 }

@@ -20,6 +20,7 @@ struct ShowAction
         Home,
         OnePushFocus,
         KeyMap,
+        PreviewLatency, // low latency on or off, kept for the next starts
     };
 
     Kind kind = None;

@@ -32,6 +32,7 @@ const Binding bindings[] = {
     {Qt::Key_Home, Qt::NoModifier, ShowAction::Home},
     {Qt::Key_A, Qt::NoModifier, ShowAction::OnePushFocus},
     {Qt::Key_F1, Qt::NoModifier, ShowAction::KeyMap},
+    {Qt::Key_L, Qt::NoModifier, ShowAction::PreviewLatency},
 };
 
 } // namespace
@@ -91,6 +92,7 @@ QVector<QPair<QString, QString>> rows()
         {QStringLiteral("Ctrl+Shift+1 \u2026 0"), QStringLiteral("Store preset 1 \u2026 9, 0 (not while moving)")},
         {QStringLiteral("Ctrl+1 \u2026 Ctrl+9"), QStringLiteral("Camera 1 \u2026 9 of Saved Cameras")},
         {QStringLiteral("Ctrl+Page Down / Up"), QStringLiteral("Next / previous saved camera")},
+        {QStringLiteral("L"), QStringLiteral("Preview: low latency on / off (kept for the next start)")},
         {QStringLiteral("F1"), QStringLiteral("Show or hide this map")},
     };
 }

@@ -75,6 +75,10 @@ void MainWindow::startInput()
         showControl->perform(CameraMotion::Controller, action, pressed);
     });
     connect(gamepad->show(), &ControllerShow::refused, showControl->notices(), &NoticeWindow::notify);
+    connect(showControl, &ShowControl::previewLatencyChanged, this, [this] {
+        if (previewDialog->isPlaying())
+            previewDialog->playStream();
+    });
     QTimer::singleShot(GamepadInput::startDelayMs, gamepad, [this] { gamepad->start(); });
 #endif
 }

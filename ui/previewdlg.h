@@ -24,6 +24,7 @@ public:
     void playStream();
     void stopStream();
     void setAddressAndPlay(QString address);
+    bool isPlaying() const { return active && mediaPlayer; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;

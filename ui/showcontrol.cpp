@@ -2,6 +2,7 @@
 
 #include "camera/camera.h"
 #include "camera/viscadrive.h"
+#include "settings/previewlatency.h"
 #include "ui/cameraselect.h"
 #include "ui/keymapwindow.h"
 #include "ui/noticewindow.h"
@@ -51,6 +52,20 @@ void ShowControl::sendOnce(const ViscaCommand &command, const QString &notice)
     noticeWindow->notify(notice);
 }
 
+// The choice lasts, as one made on the command line does; a preview that plays starts
+// again in the new mode, since libVLC takes its cache only when a stream opens.
+void ShowControl::togglePreviewLatency()
+{
+    using namespace PreviewLatencyChoice;
+    const PreviewLatency latency = current() == PreviewLatency::Low ? PreviewLatency::Default : PreviewLatency::Low;
+    setCurrent(latency);
+    const bool kept = save(preferenceFile(), latency);
+    emit previewLatencyChanged();
+    noticeWindow->notify(QStringLiteral("Preview: %1 latency%2")
+                             .arg(latency == PreviewLatency::Low ? QStringLiteral("low") : QStringLiteral("default"),
+                                  kept ? QString() : QStringLiteral(" (cannot keep it for the next start)")));
+}
+
 void ShowControl::perform(CameraMotion::Source source, const ShowAction &action, bool pressed)
 {
     const int n = action.number;
@@ -91,6 +106,9 @@ void ShowControl::perform(CameraMotion::Source source, const ShowAction &action,
         return;
     case ShowAction::KeyMap:
         keyMap->toggle();
+        return;
+    case ShowAction::PreviewLatency:
+        togglePreviewLatency();
         return;
     default:
         return; // drives and zoom are the keyboard's and the controller's own

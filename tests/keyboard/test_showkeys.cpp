@@ -47,6 +47,7 @@ private slots:
         QTest::newRow("Ctrl+A does nothing") << int(Qt::Key_A) << ctrl << 38 << A{};
         QTest::newRow("F1 key map") << int(Qt::Key_F1) << none << 67 << A{A::KeyMap, 0};
         QTest::newRow("Home") << int(Qt::Key_Home) << none << 110 << A{A::Home, 0};
+        QTest::newRow("L preview latency") << int(Qt::Key_L) << none << 46 << A{A::PreviewLatency, 0};
     }
 
     void keysMapToActions()

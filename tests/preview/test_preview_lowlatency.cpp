@@ -8,6 +8,7 @@
 #include "screengrab.h"
 #include "starttestserver.h"
 #include "settings/previewlatency.h"
+#include "ui/noticewindow.h"
 #include "ui/previewdlg.h"
 
 #include <QElapsedTimer>
@@ -137,6 +138,47 @@ private slots:
             QVERIFY(cleanLowMedian > 0);
             QVERIFY2(median >= cleanLowMedian + 60 && median < defaultMedian, qPrintable(QString::number(median)));
         }
+    }
+
+    // L while the preview plays: the stream starts again in the other mode at once, the
+    // notice says so, and the choice is kept for the next start.
+    void theLKeyTurnsLowLatencyOnAndOffWhilePlaying()
+    {
+        QVERIFY(defaultMedian > 0 && cleanLowMedian > 0);
+        PreviewLatencyChoice::setCurrent(PreviewLatency::Default);
+        RtspTestServer server(cameraAddress, {"--codec", "h264", "--keyframe-interval", "1", "--stamp"});
+        START_TEST_SERVER(server);
+        auto *dialog = window->findChild<PreviewDlg *>();
+        auto *player = dialog->findChild<QFrame *>(QStringLiteral("player"));
+        NoticeWindow *notice = nullptr; // a top-level window of its own
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            notice = notice ? notice : qobject_cast<NoticeWindow *>(widget);
+        QVERIFY(notice);
+        QTest::mouseClick(button("previewBtn"), Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QTRY_VERIFY_WITH_TIMEOUT(shownDelayMs(player) >= 300, 10000);
+        const qint64 lowEnough = (defaultMedian + cleanLowMedian) / 2;
+        const struct { PreviewLatency latency; const char *notice; const char *kept; } turns[] = {
+            {PreviewLatency::Low, "Preview: low latency", "low"},
+            {PreviewLatency::Default, "Preview: default latency", "default"},
+        };
+        for (const auto &turn : turns) {
+            QTest::keyClick(window, Qt::Key_L);
+            QCOMPARE(PreviewLatencyChoice::current(), turn.latency);
+            QCOMPARE(notice->text(), QString::fromLatin1(turn.notice));
+            QCOMPARE(PreviewLatencyChoice::load(PreviewLatencyChoice::preferenceFile()), turn.latency);
+            QVERIFY(dialog->isPlaying());
+            // Three readings in a row on the new side of the two modes' medians.
+            int inARow = 0;
+            QVERIFY2(QTest::qWaitFor([&] {
+                const qint64 delay = shownDelayMs(player);
+                const bool low = turn.latency == PreviewLatency::Low;
+                inARow = delay >= 0 && (low ? delay < lowEnough : delay > lowEnough) ? inARow + 1 : 0;
+                return inARow >= 3;
+            }, 10000), turn.kept);
+        }
+        dialog->stopStream();
+        dialog->hide();
     }
 
 private:
