@@ -181,8 +181,11 @@ qint64 VlcPreview::msSincePlay() const
 QSize VlcPreview::sourceSize(int number) const
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    return number >= 1 && static_cast<size_t>(number) <= frameSourceSizes_.size() ? frameSourceSizes_[number - 1]
-                                                                                   : QSize();
+    for (int i = std::min<int>(number, int(frameSourceSizes_.size())); i >= 1; --i) {
+        if (!frameSourceSizes_[size_t(i - 1)].isEmpty())
+            return frameSourceSizes_[size_t(i - 1)];
+    }
+    return {};
 }
 
 int VlcPreview::waitForFrameOfSize(const QSize &size, int after, int timeoutMs)

@@ -33,7 +33,9 @@ public:
     qint64 msUntilFrame(int number) const; // since play(), 1-based
     qint64 msSincePlay() const;
     // The size the stream's picture had when frame `number` was shown, before
-    // libVLC scaled it to kWidth x kHeight.
+    // libVLC scaled it to kWidth x kHeight. libVLC knows no size for the first
+    // pictures of a video output that is still starting (seen on a busy machine):
+    // the latest size known by then, empty if none yet.
     QSize sourceSize(int number) const;
     // The first distinct picture after frame `after` whose source had `size`:
     // its number, or 0 if none came in time.
