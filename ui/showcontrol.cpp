@@ -62,8 +62,7 @@ void ShowControl::togglePreviewLatency()
     const bool kept = save(preferenceFile(), latency);
     emit previewLatencyChanged();
     noticeWindow->notify(QStringLiteral("Preview: %1 latency%2")
-                             .arg(latency == PreviewLatency::Low ? QStringLiteral("low") : QStringLiteral("default"),
-                                  kept ? QString() : QStringLiteral(" (cannot keep it for the next start)")));
+                             .arg(nameOf(latency), kept ? QString() : QStringLiteral(" (cannot keep it for the next start)")));
 }
 
 void ShowControl::perform(CameraMotion::Source source, const ShowAction &action, bool pressed)

@@ -14,7 +14,8 @@ class NoticeWindow;
 class QWidget;
 
 // Carries out what the keys and the controller ask beyond pan, tilt and zoom: presets,
-// home, focus, camera select, the key map and the preview's latency, and says on the screen what happened.
+// home, focus, camera select, the key map and the preview's latency, and says on the
+// screen what happened.
 // Motion goes through the camera's motion owner like every other input's. Presets and
 // home are refused while anything drives the camera: a recall or a store in the middle
 // of a move is never what the operator meant.
