@@ -132,6 +132,15 @@ int RtspConnection::read(AVPacket *packet)
     return withDeadline(av_read_frame(context_, packet));
 }
 
+// libavformat sets up a stream's parser at its first packet, so this holds
+// after open too. Without parsers there are no frames to fill in missing
+// times from either.
+void RtspConnection::handOverPayloadsUncut()
+{
+    if (context_)
+        context_->flags |= AVFMT_FLAG_NOPARSE | AVFMT_FLAG_NOFILLIN;
+}
+
 void RtspConnection::close()
 {
     if (!context_)

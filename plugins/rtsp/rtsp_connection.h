@@ -36,6 +36,10 @@ public:
     // AVERROR(ETIMEDOUT) (no whole packet in twice the socket timeout) or an
     // error. open() also gives AVERROR(ELOOP) after more than a few redirects.
     int read(AVPacket *packet);
+    // From the next read on, each RTP payload as it came instead of whole
+    // frames cut by libavformat's parsers (which wait for the next frame's
+    // first packet). For streams whose depacketizer needs no parser.
+    void handOverPayloadsUncut();
     void close();
 
     AVFormatContext *context() const { return context_; }

@@ -52,6 +52,13 @@ int startSession(demux_t *demux, demux_sys_t &sys)
         }
     }
     sys.tracks = addTracks(demux, context);
+    // The low-latency preview takes each picture as its last packet comes
+    // rather than when the next one begins (AccessUnitAssembler).
+    if (sys.delay && cutWithoutParsers(context)) {
+        sys.connection.handOverPayloadsUncut();
+        assemblePictures(context, sys.tracks);
+        msg_Dbg(demux, "pictures put together from the RTP payloads");
+    }
     sys.clock = std::move(clock);
     return VLC_DEMUXER_SUCCESS;
 }

@@ -21,3 +21,32 @@ Tracks addTracks(demux_t *demux, const AVFormatContext &context)
     }
     return tracks;
 }
+
+bool cutWithoutParsers(const AVFormatContext &context)
+{
+    for (unsigned i = 0; i < context.nb_streams; ++i) {
+        switch (context.streams[i]->codecpar->codec_id) {
+        case AV_CODEC_ID_H264:
+        case AV_CODEC_ID_HEVC:
+        case AV_CODEC_ID_MJPEG: // whole on the RTP marker
+        case AV_CODEC_ID_AAC:
+        case AV_CODEC_ID_PCM_MULAW:
+        case AV_CODEC_ID_PCM_ALAW:
+            break;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+void assemblePictures(const AVFormatContext &context, Tracks &tracks)
+{
+    for (unsigned i = 0; i < context.nb_streams && i < tracks.size(); ++i) {
+        const AVCodecID codec = context.streams[i]->codecpar->codec_id;
+        if (codec == AV_CODEC_ID_H264)
+            tracks[i].assembler.emplace(AccessUnitAssembler::Codec::H264);
+        else if (codec == AV_CODEC_ID_HEVC)
+            tracks[i].assembler.emplace(AccessUnitAssembler::Codec::H265);
+    }
+}
