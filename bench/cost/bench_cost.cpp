@@ -181,7 +181,9 @@ int main(int argc, char **argv)
     ResultFile result(QStringLiteral("cost"));
     QJsonArray figures;
     QStringList failures;
-    for (const QString &codec : {QStringLiteral("h264"), QStringLiteral("h265")}) {
+    // "--codecs h265" measures that codec only.
+    const QStringList codecs = options.text(QStringLiteral("codecs"), QStringLiteral("h264,h265")).split(QLatin1Char(','));
+    for (const QString &codec : codecs) {
         const std::vector<Cost> costs = measureStream(driver, watcher, codec, seconds, cvlc, failures);
         const Cost *remote = nullptr;
         const Cost *low = nullptr;
