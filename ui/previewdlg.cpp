@@ -122,6 +122,19 @@ void PreviewDlg::attachVideoWindow()
 #endif
 }
 
+int PreviewDlg::picturesShown() const
+{
+    if (!isPlaying())
+        return -1;
+    libvlc_media_t *playing = libvlc_media_player_get_media(mediaPlayer);
+    if (!playing)
+        return -1;
+    libvlc_media_stats_t stats;
+    const bool known = libvlc_media_get_stats(playing, &stats);
+    libvlc_media_release(playing);
+    return known ? stats.i_displayed_pictures : -1;
+}
+
 void PreviewDlg::stopStream()
 {
     if (active && mediaPlayer) {

@@ -25,6 +25,9 @@ public:
     void stopStream();
     void setAddressAndPlay(QString address);
     bool isPlaying() const { return active && mediaPlayer; }
+    // Pictures libVLC has shown of the stream playing so far, or -1 when none
+    // plays: a player that falls behind drops pictures rather than lag.
+    int picturesShown() const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

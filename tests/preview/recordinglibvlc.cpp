@@ -138,6 +138,17 @@ int libvlc_media_player_play(libvlc_media_player_t *)
     return currentBehaviour.playResult;
 }
 
+// Only the benches ask what a player has shown; nothing plays here.
+libvlc_media_t *libvlc_media_player_get_media(libvlc_media_player_t *)
+{
+    return nullptr;
+}
+
+int libvlc_media_get_stats(libvlc_media_t *, libvlc_media_stats_t *)
+{
+    return 0;
+}
+
 int libvlc_audio_set_volume(libvlc_media_player_t *, int volume)
 {
     recorded << QStringLiteral("audio_set_volume(%1)").arg(volume);
