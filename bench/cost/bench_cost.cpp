@@ -83,7 +83,9 @@ Cost meanOf(const Cost &a, const Cost &b)
     Cost mean = a;
     mean.cpuPercent = (a.cpuPercent + b.cpuPercent) / 2;
     mean.residentBytes = (a.residentBytes + b.residentBytes) / 2;
-    mean.picturesPerSecond = (a.picturesPerSecond + b.picturesPerSecond) / 2;
+    mean.picturesPerSecond = a.picturesPerSecond >= 0 && b.picturesPerSecond >= 0
+                                 ? (a.picturesPerSecond + b.picturesPerSecond) / 2
+                                 : -1;
     return mean;
 }
 
