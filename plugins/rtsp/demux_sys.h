@@ -1,6 +1,7 @@
 #pragma once
 
 #include "adaptive_delay.h"
+#include "display_allowance.h"
 #include "rtsp_connection.h"
 #include "stream_clock.h"
 #include "tracks.h"
@@ -15,6 +16,7 @@ struct demux_sys_t {
     RtspConnection connection;
     std::unique_ptr<StreamClock> clock; // set once the session is up
     std::unique_ptr<AdaptiveDelay> delay; // the low-latency preview's, or none
+    DisplayAllowance allowance;           // with `delay` only
     Tracks tracks;
     AVPacket *packet = nullptr;
 };

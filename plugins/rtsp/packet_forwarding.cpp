@@ -1,6 +1,7 @@
 #include "packet_forwarding.h"
 
 #include "demux_sys.h"
+#include "pictures_lost.h"
 
 #include <cstring>
 
@@ -40,7 +41,16 @@ void forwardFrame(demux_t *demux, demux_sys_t &sys, int stream, Track &track, co
     // stays where the quickest packets put it, and each picture is shown its
     // delay later than that (libVLC's own clock follows a changed delay only by
     // buffering anew, and never comes back down).
-    const mtime_t delay = sys.delay ? sys.delay->delayFor(arrival, timing.dts, timing.lateness) : 0;
+    // All streams get the same delay, so that they stay in step.
+    mtime_t delay = 0;
+    if (sys.delay) {
+        const mtime_t allowance = sys.allowance.current();
+        delay = sys.delay->delayFor(arrival, timing.dts, timing.lateness) +
+                sys.allowance.allowanceFor(arrival, timing.dts, picturesLost(demux));
+        if (sys.allowance.current() > allowance)
+            msg_Dbg(demux, "pictures reached the display too late; %lld ms more held back for it now",
+                    static_cast<long long>(sys.allowance.current() / 1000));
+    }
     block->i_pts = timing.pts != VLC_TS_INVALID ? timing.pts + delay : VLC_TS_INVALID;
     block->i_dts = timing.dts != VLC_TS_INVALID ? timing.dts + delay : VLC_TS_INVALID;
     if (frame.key)
