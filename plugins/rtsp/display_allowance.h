@@ -3,6 +3,7 @@
 #include <vlc_common.h>
 
 #include <cstdint>
+#include <deque>
 
 // How much longer than the network needs the low-latency preview holds its
 // pictures back, because libVLC's video output dropped pictures that reached it
@@ -18,7 +19,8 @@
 // took. Each time coming down loses pictures again, the quiet while doubles:
 // a machine that needs the allowance loses a picture ever more rarely.
 // Losses while the play starts (libVLC's clock is still settling) are not held
-// against it.
+// against it, nor pictures whose packets came later than the network's delay
+// allowed: AdaptiveDelay leaves those late on purpose.
 class DisplayAllowance {
 public:
     struct Tuning {
@@ -36,12 +38,15 @@ public:
 
     // For a packet of time `tick` that came at `now` (mdate()); `lost` is how
     // many pictures libVLC has counted lost in this play so far, or -1 when it
-    // keeps no count. Returns the allowance to add to this packet's times.
-    mtime_t allowanceFor(mtime_t now, mtime_t tick, int64_t lost);
+    // keeps no count; `lateFromTheNetwork`: this packet is a picture's and came
+    // later than the network's delay allowed. Returns the allowance to add to
+    // this packet's times.
+    mtime_t allowanceFor(mtime_t now, mtime_t tick, int64_t lost, bool lateFromTheNetwork = false);
     mtime_t current() const { return allowance_; }
 
 private:
     void rise(mtime_t now);
+    int64_t excuse(int64_t losses);
 
     Tuning tuning_;
     mtime_t quiet_ = Tuning().quiet;
@@ -49,6 +54,7 @@ private:
     mtime_t newestTick_ = VLC_TS_INVALID;
     mtime_t step_ = 0; // between the stream's last two packet times
     int64_t lostSeen_ = -1;
+    std::deque<mtime_t> lateFromTheNetwork_; // when such pictures came, the last second's
     mtime_t lastLoss_ = VLC_TS_INVALID;
     mtime_t lastRise_ = VLC_TS_INVALID;
     bool fellSinceRise_ = false;

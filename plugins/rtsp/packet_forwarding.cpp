@@ -45,8 +45,10 @@ void forwardFrame(demux_t *demux, demux_sys_t &sys, int stream, Track &track, co
     mtime_t delay = 0;
     if (sys.delay) {
         const mtime_t allowance = sys.allowance.current();
-        delay = sys.delay->delayFor(arrival, timing.dts, timing.lateness) +
-                sys.allowance.allowanceFor(arrival, timing.dts, picturesLost(demux));
+        const mtime_t networkDelay = sys.delay->delayFor(arrival, timing.dts, timing.lateness);
+        const bool picture = sys.connection.context()->streams[stream]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+        const bool lateFromTheNetwork = picture && timing.lateness != VLC_TS_INVALID && timing.lateness > networkDelay;
+        delay = networkDelay + sys.allowance.allowanceFor(arrival, timing.dts, picturesLost(demux), lateFromTheNetwork);
         if (sys.allowance.current() > allowance)
             msg_Dbg(demux, "pictures reached the display too late; %lld ms more held back for it now",
                     static_cast<long long>(sys.allowance.current() / 1000));
