@@ -50,7 +50,7 @@ void forwardFrame(demux_t *demux, demux_sys_t &sys, int stream, Track &track, co
         const bool lateFromTheNetwork = picture && timing.lateness != VLC_TS_INVALID && timing.lateness > networkDelay;
         delay = networkDelay + sys.allowance.allowanceFor(arrival, timing.dts, picturesLost(demux), lateFromTheNetwork);
         if (sys.allowance.current() > allowance)
-            msg_Dbg(demux, "pictures reached the display too late; %lld ms more held back for it now",
+            msg_Dbg(demux, "pictures reached the display too late; now held back %lld ms more than the network needs",
                     static_cast<long long>(sys.allowance.current() / 1000));
     }
     block->i_pts = timing.pts != VLC_TS_INVALID ? timing.pts + delay : VLC_TS_INVALID;

@@ -1,5 +1,7 @@
 // The media's network-caching option is the delay libVLC buffers before it
-// plays on: the plugin reports it as the input's PTS delay.
+// plays on: the plugin reports it as the input's PTS delay. The low-latency
+// preview's small one leaves the decoder little time, and must not leave the
+// picture black when the decoder takes more.
 
 #include "starttestserver.h"
 #include "vlc_preview.h"
@@ -40,6 +42,21 @@ private slots:
         QVERIFY(shortCaching > 0 && longCaching > 0);
         // Half the 1400 ms difference: timing on a busy machine varies.
         QVERIFY2(longCaching - shortCaching >= 700, "network-caching made no difference");
+    }
+
+    void aDecoderThatHoldsFramesStillShowsThemInTheLowLatencyMode()
+    {
+        RtspTestServer server(kAddress, VlcPreview::serverStream());
+        START_TEST_SERVER(server);
+        // Frame threads hold a frame per thread: 120 ms at 25 fps, where the
+        // 20 ms caching leaves the decoder and the video output some 25 ms.
+        VlcPreview preview({QStringLiteral(":network-caching=20"), QStringLiteral(":halvorine-rtsp-adaptive-delay"),
+                            QStringLiteral(":avcodec-threads=4")});
+        preview.play(kUrl);
+        QVERIFY(preview.waitForFrames(1, kTimeoutMs));
+        // The first seconds' pictures may all be lost: libVLC's clock settles.
+        const int later = preview.frameCount() + 50;
+        QVERIFY2(preview.waitForFrames(later, kTimeoutMs), qPrintable(QString::number(preview.frameCount())));
     }
 };
 

@@ -39,8 +39,9 @@ VlcPreview::VlcPreview(const QStringList &mediaOptions)
     qputenv("VLC_PLUGIN_PATH", HALVORINE_PLUGIN_DIR);
     // Under a loaded machine libVLC's decoder would otherwise skip the inverse DCT of
     // late frames ("hurry up"), handing over grey, colourless pictures that say
-    // nothing about the input module.
-    const char *args[] = {"--no-video-title-show", "--no-stats", "--no-snapshot-preview", "--no-avcodec-hurry-up"};
+    // nothing about the input module. Statistics stay on, as in the program: the
+    // low-latency preview reads its lost pictures from them.
+    const char *args[] = {"--no-video-title-show", "--no-snapshot-preview", "--no-avcodec-hurry-up"};
     vlc_ = libvlc_new(sizeof args / sizeof *args, args);
     if (!vlc_)
         qFatal("libvlc_new() failed");
