@@ -31,6 +31,10 @@
 #include <cstdio>
 #include <unistd.h>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
 
 const QString cameraAddress = QStringLiteral("127.0.0.68");
@@ -44,6 +48,13 @@ struct Cost
     // The remote's only: a player that cannot keep up drops pictures and spends
     // less, so its CPU is read beside what it showed.
     double picturesPerSecond = -1;
+    // The remote's only: how much the heap has handed out (whether its pages
+    // were ever touched or not) and keeps free, and the resident memory once
+    // malloc_trim gave the free pages back: to tell memory a mode takes from
+    // memory it touches, and from what the plays before it left.
+    qint64 heapInUseBytes = -1;
+    qint64 heapFreeBytes = -1;
+    qint64 residentAfterTrimBytes = -1;
 
     QString text() const
     {
@@ -71,6 +82,15 @@ Cost measure(const QString &player, qint64 pid, int seconds, const std::function
         return cost;
     cost.cpuPercent = 100.0 * (after - before) / seconds;
     cost.residentBytes = residentBytesOf(pid);
+#if defined(__GLIBC__)
+    if (pid == getpid()) {
+        const struct mallinfo2 heap = mallinfo2();
+        cost.heapInUseBytes = qint64(heap.uordblks + heap.hblkhd);
+        cost.heapFreeBytes = qint64(heap.fordblks);
+        malloc_trim(0);
+        cost.residentAfterTrimBytes = residentBytesOf(pid);
+    }
+#endif
     if (shownBefore >= 0 && shownAfter >= shownBefore)
         cost.picturesPerSecond = double(shownAfter - shownBefore) / seconds;
     return cost;
@@ -83,6 +103,9 @@ Cost meanOf(const Cost &a, const Cost &b)
     Cost mean = a;
     mean.cpuPercent = (a.cpuPercent + b.cpuPercent) / 2;
     mean.residentBytes = (a.residentBytes + b.residentBytes) / 2;
+    mean.heapInUseBytes = (a.heapInUseBytes + b.heapInUseBytes) / 2;
+    mean.heapFreeBytes = (a.heapFreeBytes + b.heapFreeBytes) / 2;
+    mean.residentAfterTrimBytes = (a.residentAfterTrimBytes + b.residentAfterTrimBytes) / 2;
     mean.picturesPerSecond = a.picturesPerSecond >= 0 && b.picturesPerSecond >= 0
                                  ? (a.picturesPerSecond + b.picturesPerSecond) / 2
                                  : -1;
@@ -209,7 +232,10 @@ int main(int argc, char **argv)
         for (const Cost &cost : costs) {
             record.insert(cost.player, QJsonObject{{"cpu_percent_of_one_core", cost.cpuPercent},
                                                    {"resident_bytes", cost.residentBytes},
-                                                   {"pictures_per_second", cost.picturesPerSecond}});
+                                                   {"pictures_per_second", cost.picturesPerSecond},
+                                                   {"heap_in_use_bytes", cost.heapInUseBytes},
+                                                   {"heap_free_bytes", cost.heapFreeBytes},
+                                                   {"resident_after_malloc_trim_bytes", cost.residentAfterTrimBytes}});
             if (cost.player == QLatin1String("remote"))
                 remote = &cost;
             else if (cost.player == QLatin1String("remote low-latency"))
