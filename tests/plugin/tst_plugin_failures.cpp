@@ -16,6 +16,16 @@ const QString kUrl = QStringLiteral("rtsp://127.0.0.33/1");
 constexpr int kTimeoutMs = 5000;
 constexpr qint64 kMaxStopMs = 1000;
 constexpr int kSilenceTimeoutMs = 4000; // twice the 1 s socket timeout set below, and some
+
+// The two ways the program plays a preview: its default, and low latency.
+void addPreviewModes()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("default") << QStringList();
+    QTest::newRow("low latency") << QStringList{QStringLiteral(":network-caching=20"),
+                                                QStringLiteral(":halvorine-rtsp-adaptive-delay"),
+                                                QStringLiteral(":avcodec-threads=1")};
+}
 } // namespace
 
 #define VERIFY_PROMPT_STOP(preview)                                                   \
@@ -74,11 +84,13 @@ private slots:
 
     // A frozen server keeps the connection open and sends nothing: the
     // plugin's socket timeout (here 1 s instead of 5) ends the input.
+    void serverFallingSilentEndsInput_data() { addPreviewModes(); }
     void serverFallingSilentEndsInput()
     {
+        QFETCH(QStringList, options);
         RtspTestServer server(kAddress, VlcPreview::serverStream());
         START_TEST_SERVER(server);
-        VlcPreview preview({QStringLiteral(":halvorine-rtsp-timeout=1")});
+        VlcPreview preview(options + QStringList{QStringLiteral(":halvorine-rtsp-timeout=1")});
         preview.play(kUrl);
         QVERIFY2(preview.waitForFrames(3, kTimeoutMs), qPrintable(preview.log()));
         server.freeze();
@@ -89,11 +101,13 @@ private slots:
         VERIFY_PROMPT_STOP(preview);
     }
 
+    void stopWhileServerIsSilent_data() { addPreviewModes(); }
     void stopWhileServerIsSilent()
     {
+        QFETCH(QStringList, options);
         RtspTestServer server(kAddress, VlcPreview::serverStream());
         START_TEST_SERVER(server);
-        VlcPreview preview;
+        VlcPreview preview(options);
         preview.play(kUrl);
         QVERIFY2(preview.waitForFrames(3, kTimeoutMs), qPrintable(preview.log()));
         server.freeze();
