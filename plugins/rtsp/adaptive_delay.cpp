@@ -12,7 +12,7 @@ mtime_t AdaptiveDelay::unforgiven()
     scratch_.clear();
     for (const Sample &sample : samples_)
         scratch_.push_back(sample.lateness);
-    const std::size_t held = step_ > 0 ? std::max<std::size_t>(scratch_.size(), tuning_.memory / step_) : scratch_.size();
+    const std::size_t held = time_.step() > 0 ? std::max<std::size_t>(scratch_.size(), tuning_.memory / time_.step()) : scratch_.size();
     const std::size_t forgiven = std::min(scratch_.size() - 1, 1 + held * tuning_.forgivenPerMille / 1000);
     const auto rank = scratch_.end() - 1 - forgiven;
     std::nth_element(scratch_.begin(), rank, scratch_.end());
@@ -21,18 +21,12 @@ mtime_t AdaptiveDelay::unforgiven()
 
 mtime_t AdaptiveDelay::delayFor(mtime_t now, mtime_t tick, mtime_t lateness)
 {
-    // Counted in the stream's time, not the arrivals': packets that come in a
-    // burst after a gap are shown a frame interval apart all the same.
-    const mtime_t passed = newestTick_ != VLC_TS_INVALID && tick > newestTick_ ? tick - newestTick_ : 0;
-    if (passed > 0)
-        step_ = passed;
+    const mtime_t passed = time_.advance(tick);
     while (!samples_.empty() && now - samples_.front().at >= tuning_.memory)
         samples_.pop_front();
     if (lateness != VLC_TS_INVALID)
         samples_.push_back({now, std::min(lateness, tuning_.ceiling)});
     const mtime_t wanted = std::min(tuning_.ceiling, unforgiven() + tuning_.margin);
-    if (tick != VLC_TS_INVALID)
-        newestTick_ = std::max(newestTick_, tick);
     if (!haveDelay_ || wanted >= delay_)
         delay_ = wanted;
     else

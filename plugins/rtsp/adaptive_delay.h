@@ -1,5 +1,7 @@
 #pragma once
 
+#include "stream_time.h"
+
 #include <vlc_common.h>
 
 #include <deque>
@@ -51,8 +53,7 @@ private:
     Tuning tuning_;
     std::deque<Sample> samples_; // the memory's, oldest first
     std::vector<mtime_t> scratch_;
-    mtime_t newestTick_ = VLC_TS_INVALID;
-    mtime_t step_ = 0; // between the stream's last two packet times
+    StreamTime time_;
     mtime_t delay_ = 0;
     bool haveDelay_ = false;
 };

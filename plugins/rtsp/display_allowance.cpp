@@ -25,7 +25,7 @@ void DisplayAllowance::rise(mtime_t now)
         return;
     if (fellSinceRise_)
         quiet_ = std::min(2 * quiet_, tuning_.longestQuiet);
-    allowance_ = std::min(tuning_.ceiling, allowance_ + std::max(step_, tuning_.smallestStep));
+    allowance_ = std::min(tuning_.ceiling, allowance_ + std::max(time_.step(), tuning_.smallestStep));
     lastRise_ = now;
     fellSinceRise_ = false;
 }
@@ -34,18 +34,14 @@ mtime_t DisplayAllowance::allowanceFor(mtime_t now, mtime_t tick, int64_t lost, 
 {
     if (start_ == VLC_TS_INVALID)
         start_ = now;
-    const mtime_t passed = newestTick_ != VLC_TS_INVALID && tick > newestTick_ ? tick - newestTick_ : 0;
-    if (passed > 0)
-        step_ = passed;
-    if (tick != VLC_TS_INVALID)
-        newestTick_ = std::max(newestTick_, tick);
+    const mtime_t passed = time_.advance(tick);
 
-    // The first count seen is where this play's count stands; a count that went
-    // back (libVLC began anew) is where it stands from then on.
     while (!lateFromTheNetwork_.empty() && now - lateFromTheNetwork_.front() > kExcusedFor)
         lateFromTheNetwork_.pop_front();
     if (lateFromTheNetwork)
         lateFromTheNetwork_.push_back(now);
+    // The first count seen is where this play's count stands; a count that went
+    // back (libVLC began anew) is where it stands from then on.
     if (lost >= 0 && lostSeen_ >= 0 && lost > lostSeen_) {
         // Right after a rise, pictures decoded against the delay before it are
         // still being lost; they neither rise again nor use up the excuses of

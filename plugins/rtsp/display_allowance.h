@@ -1,5 +1,7 @@
 #pragma once
 
+#include "stream_time.h"
+
 #include <vlc_common.h>
 
 #include <cstdint>
@@ -33,9 +35,6 @@ public:
         int fallDivider = 16;
     };
 
-    DisplayAllowance() = default;
-    explicit DisplayAllowance(const Tuning &tuning) : tuning_(tuning), quiet_(tuning.quiet) {}
-
     // For a packet of time `tick` that came at `now` (mdate()); `lost` is how
     // many pictures libVLC has counted lost in this play so far, or -1 when it
     // keeps no count; `lateFromTheNetwork`: this packet is a picture's and came
@@ -49,10 +48,9 @@ private:
     int64_t excuse(int64_t losses);
 
     Tuning tuning_;
-    mtime_t quiet_ = Tuning().quiet;
+    mtime_t quiet_ = tuning_.quiet;
     mtime_t start_ = VLC_TS_INVALID;
-    mtime_t newestTick_ = VLC_TS_INVALID;
-    mtime_t step_ = 0; // between the stream's last two packet times
+    StreamTime time_;
     int64_t lostSeen_ = -1;
     std::deque<mtime_t> lateFromTheNetwork_; // when such pictures came, the last second's
     mtime_t lastLoss_ = VLC_TS_INVALID;

@@ -24,6 +24,22 @@ block_t *blockFromFrame(const Frame &frame)
     return block;
 }
 
+// The low-latency preview's hold on a packet: what the network's jitter needs,
+// and what the decoder and display need beyond it. All streams get the same,
+// so that they stay in step.
+mtime_t lowLatencyDelay(demux_t *demux, demux_sys_t &sys, int stream, const PacketTiming &timing, mtime_t arrival)
+{
+    const mtime_t networkDelay = sys.delay->delayFor(arrival, timing.dts, timing.lateness);
+    const bool picture = sys.connection.context()->streams[stream]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+    const bool lateFromTheNetwork = picture && timing.lateness != VLC_TS_INVALID && timing.lateness > networkDelay;
+    const mtime_t before = sys.allowance.current();
+    const mtime_t allowance = sys.allowance.allowanceFor(arrival, timing.dts, picturesLost(demux), lateFromTheNetwork);
+    if (allowance > before)
+        msg_Dbg(demux, "pictures reached the display too late; now held back %lld ms more than the network needs",
+                static_cast<long long>(allowance / 1000));
+    return networkDelay + allowance;
+}
+
 void forwardFrame(demux_t *demux, demux_sys_t &sys, int stream, Track &track, const Frame &frame)
 {
     if (!track.gate.admit(frame.key))
@@ -41,18 +57,7 @@ void forwardFrame(demux_t *demux, demux_sys_t &sys, int stream, Track &track, co
     // stays where the quickest packets put it, and each picture is shown its
     // delay later than that (libVLC's own clock follows a changed delay only by
     // buffering anew, and never comes back down).
-    // All streams get the same delay, so that they stay in step.
-    mtime_t delay = 0;
-    if (sys.delay) {
-        const mtime_t allowance = sys.allowance.current();
-        const mtime_t networkDelay = sys.delay->delayFor(arrival, timing.dts, timing.lateness);
-        const bool picture = sys.connection.context()->streams[stream]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
-        const bool lateFromTheNetwork = picture && timing.lateness != VLC_TS_INVALID && timing.lateness > networkDelay;
-        delay = networkDelay + sys.allowance.allowanceFor(arrival, timing.dts, picturesLost(demux), lateFromTheNetwork);
-        if (sys.allowance.current() > allowance)
-            msg_Dbg(demux, "pictures reached the display too late; now held back %lld ms more than the network needs",
-                    static_cast<long long>(sys.allowance.current() / 1000));
-    }
+    const mtime_t delay = sys.delay ? lowLatencyDelay(demux, sys, stream, timing, arrival) : 0;
     block->i_pts = timing.pts != VLC_TS_INVALID ? timing.pts + delay : VLC_TS_INVALID;
     block->i_dts = timing.dts != VLC_TS_INVALID ? timing.dts + delay : VLC_TS_INVALID;
     if (frame.key)

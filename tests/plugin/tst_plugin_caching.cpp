@@ -50,8 +50,7 @@ private slots:
         START_TEST_SERVER(server);
         // Frame threads hold a frame per thread: 120 ms at 25 fps, where the
         // 20 ms caching leaves the decoder and the video output some 25 ms.
-        VlcPreview preview({QStringLiteral(":network-caching=20"), QStringLiteral(":halvorine-rtsp-adaptive-delay"),
-                            QStringLiteral(":avcodec-threads=4")});
+        VlcPreview preview(VlcPreview::lowLatencyOptions(4));
         preview.play(kUrl);
         QVERIFY(preview.waitForFrames(1, kTimeoutMs));
         // The first seconds' pictures may all be lost: libVLC's clock settles.

@@ -22,9 +22,7 @@ void addPreviewModes()
 {
     QTest::addColumn<QStringList>("options");
     QTest::newRow("default") << QStringList();
-    QTest::newRow("low latency") << QStringList{QStringLiteral(":network-caching=20"),
-                                                QStringLiteral(":halvorine-rtsp-adaptive-delay"),
-                                                QStringLiteral(":avcodec-threads=1")};
+    QTest::newRow("low latency") << VlcPreview::lowLatencyOptions();
 }
 } // namespace
 

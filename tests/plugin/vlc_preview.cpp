@@ -32,6 +32,12 @@ QStringList VlcPreview::serverStream()
             QStringLiteral("--motion")};
 }
 
+QStringList VlcPreview::lowLatencyOptions(int decodingThreads)
+{
+    return {QStringLiteral(":network-caching=20"), QStringLiteral(":halvorine-rtsp-adaptive-delay"),
+            QStringLiteral(":avcodec-threads=%1").arg(decodingThreads)};
+}
+
 VlcPreview::VlcPreview(const QStringList &mediaOptions)
     : mediaOptions_(mediaOptions)
     , pixels_(kBytesPerLine * kHeight)

@@ -22,6 +22,9 @@ public:
     // rtsp-test-server's options for the picture these players are made for: the
     // size above, and moving, so that every frame is a distinct picture.
     static QStringList serverStream();
+    // The media options the program's low-latency preview plays with; a decoder
+    // with more threads than its one holds frames back.
+    static QStringList lowLatencyOptions(int decodingThreads = 1);
 
     explicit VlcPreview(const QStringList &mediaOptions = {});
     ~VlcPreview();
