@@ -28,3 +28,10 @@ void HeapReturn::afterPlayerStopped()
     // Other C libraries return freed memory on their own (Windows' heap
     // decommits free ranges; macOS's zones are scavenged), so nothing to do there.
 }
+
+void HeapReturn::mapLargeBlocksApart()
+{
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, largeBlockBytes);
+#endif
+}

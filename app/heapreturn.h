@@ -1,7 +1,7 @@
 #ifndef HALVORINE_HEAPRETURN_H
 #define HALVORINE_HEAPRETURN_H
 
-// Gives the memory a stopped player freed back to the system.
+// Gives the memory a player freed back to the system.
 //
 // Each play makes libVLC start threads of its own (input, decoder, video output),
 // and glibc gives such threads heaps ("arenas") of their own. What they free stays
@@ -13,6 +13,18 @@
 namespace HeapReturn {
 
 void afterPlayerStopped();
+
+// glibc maps a block of 128 KiB or more on its own and unmaps it when it is freed,
+// but each such block freed raises that bound to its size (up to 32 MiB). Once one
+// play has freed its 3 MiB pictures, later plays' pictures and decoder tables come
+// from the per-thread heaps instead, among the pieces earlier plays left, and not
+// all of those pages go back even with malloc_trim. With the bound fixed, picture-
+// sized blocks are mapped apart and go back to the system as they are freed. Call
+// once, before the first play.
+void mapLargeBlocksApart();
+
+// The bound that mapLargeBlocksApart fixes: glibc's own starting value.
+constexpr int largeBlockBytes = 128 * 1024;
 
 // Milliseconds from a stop to the trim.
 constexpr int delayMs = 1000;

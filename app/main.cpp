@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/corvanta.h"
+#include "app/heapreturn.h"
 #include "app/platform.h"
 #ifndef HALVORINE_WITHOUT_INPUT
 #include "app/quitsignals.h"
@@ -13,6 +14,7 @@ int main(int argc, char *argv[])
     const CommandLine commandLine = readCommandLine(argc, argv);
     if (!commandLine.run)
         return commandLine.exitCode;
+    HeapReturn::mapLargeBlocksApart();
     Platform::setPluginPath(argc, argv);
     Platform::preferNativeWindowPlatform(argc, argv);
     Platform::scaleForTheScreenAsQt5Does();
