@@ -1,5 +1,6 @@
 #include "app/corvanta.h"
 
+#include "app/heapreturn.h"
 #include "app/platform.h"
 #include "settings/appsettings.h"
 #include "ui/mainwindow.h"
@@ -10,6 +11,8 @@
 Corvanta::Corvanta(int &argc, char **argv)
     : QApplication(argc, argv)
 {
+    // Before any preview plays; the program, its benches and its tests alike.
+    HeapReturn::mapLargeBlocksApart();
     const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     // QSettings does not create a missing directory, and saved cameras would be lost silently.
     QDir().mkpath(dataDir);

@@ -32,6 +32,7 @@ void HeapReturn::afterPlayerStopped()
 void HeapReturn::mapLargeBlocksApart()
 {
 #if defined(__GLIBC__)
-    mallopt(M_MMAP_THRESHOLD, largeBlockBytes);
+    constexpr int glibcsOwnStartingBound = 128 * 1024;
+    mallopt(M_MMAP_THRESHOLD, glibcsOwnStartingBound);
 #endif
 }

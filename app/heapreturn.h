@@ -20,11 +20,8 @@ void afterPlayerStopped();
 // from the per-thread heaps instead, among the pieces earlier plays left, and not
 // all of those pages go back even with malloc_trim. With the bound fixed, picture-
 // sized blocks are mapped apart and go back to the system as they are freed. Call
-// once, before the first play.
+// before the first play.
 void mapLargeBlocksApart();
-
-// The bound that mapLargeBlocksApart fixes: glibc's own starting value.
-constexpr int largeBlockBytes = 128 * 1024;
 
 // Milliseconds from a stop to the trim.
 constexpr int delayMs = 1000;

@@ -1,6 +1,5 @@
 #include "app/commandline.h"
 #include "app/corvanta.h"
-#include "app/heapreturn.h"
 #include "app/platform.h"
 #ifndef HALVORINE_WITHOUT_INPUT
 #include "app/quitsignals.h"
@@ -14,7 +13,6 @@ int main(int argc, char *argv[])
     const CommandLine commandLine = readCommandLine(argc, argv);
     if (!commandLine.run)
         return commandLine.exitCode;
-    HeapReturn::mapLargeBlocksApart();
     Platform::setPluginPath(argc, argv);
     Platform::preferNativeWindowPlatform(argc, argv);
     Platform::scaleForTheScreenAsQt5Does();

@@ -2,7 +2,6 @@
 
 #include "recordingpeer.h"
 
-#include "app/heapreturn.h"
 #include "app/platform.h"
 
 #include <QAbstractButton>
@@ -30,7 +29,6 @@ void sendMouse(QAbstractButton *button, QEvent::Type type)
 
 void prepareLikeTheProgram(int argc, char **argv)
 {
-    HeapReturn::mapLargeBlocksApart();
     Platform::setPluginPath(argc, argv);
     Platform::preferNativeWindowPlatform(argc, argv);
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
